@@ -1,0 +1,80 @@
+#pragma once
+// The archive "interface.dat": every name the system reads is looked up here first and read from
+// the disk when the archive does not hold it. One archive per process, opened at start.
+//
+// File layout (little-endian): "BMA", 4 reserved bytes, an 8-byte directory offset (its low 32
+// bits, signed, are used), the entries' data, then the directory up to the end of the file. A
+// directory entry is: name length (1 byte), name (Windows-1251), size (int32), offset (int32),
+// scramble flag (1 byte; 1 = every data byte XOR 0xC9).
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct TData {
+    uint8_t NameLength = 0;
+    std::string EntryName;
+    int32_t EntryOffset = 0;
+    int32_t EntrySize = 0;
+    uint8_t Scrambled = 0;
+};
+
+struct TDatPack {
+    int64_t DirOffset = 0;
+    std::FILE* ArchiveStream = nullptr;  // null while closed
+    std::vector<TData> Entries;          // in directory order; empty while closed
+    std::string ArchiveName;
+    std::string BasePath; // with a trailing separator
+    int64_t ArchiveSize = 0;
+    // Name -> index of the last entry of that name (the answer the scan from the end gives).
+    std::unordered_map<std::string_view, int32_t> Index;
+};
+
+// The single archive state of the process.
+TDatPack& DatPack();
+
+// A memory stream filled with the whole content of a name (archive entry or disk file). The
+// position is 0 after loading. The caller owns it.
+class TPack {
+public:
+    TPack() = default;
+    // Fills the stream with the content of name (LoadPackFile); never throws for a missing name:
+    // the "not found" message is shown and the stream stays empty.
+    explicit TPack(const std::string& name);
+
+    // Replaces the content with that of name, reusing the buffer's memory.
+    void LoadPackFile(const std::string& name);
+
+    const char* Data() const { return Bytes.data(); }
+    char* Data() { return Bytes.data(); }
+    size_t Size() const { return Bytes.size(); }
+    bool Empty() const { return Bytes.empty(); }
+    std::string_view View() const { return Bytes; }
+    const std::string& Content() const { return Bytes; }
+    std::string& Content() { return Bytes; }
+
+    size_t Position() const { return Pos; }
+    void Seek(size_t position) { Pos = position < Bytes.size() ? position : Bytes.size(); }
+    // Reads up to count bytes from the position; returns how many were read.
+    size_t Read(void* target, size_t count);
+    void Clear() {
+        Bytes.clear();
+        Pos = 0;
+    }
+
+private:
+    std::string Bytes;
+    size_t Pos = 0;
+};
+
+bool OpenArchive(const std::string& fileName);
+void CloseArchive();
+TPack* OpenPackStream(const std::string& name);
+bool PackFileExists(const std::string& name);
+int FindEntry(const std::string& name);
+// Reads entry index into target (replacing its content); nothing happens for a negative index.
+void ReadEntry(int index, TPack& target);
+std::string StripBasePath(const std::string& name, const std::string& baseFolder);
