@@ -5,6 +5,7 @@
 #include "platform/HostPath.h"
 #include "platform/Services.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -12,64 +13,135 @@ namespace {
 
 constexpr unsigned char kScrambleKey = 0xC9;
 constexpr int64_t kHeaderSize = 15;
+constexpr size_t kBlockSize = 64 * 1024;
 
 class EArchiveRead : public std::runtime_error {
 public:
     EArchiveRead() : std::runtime_error("archive read") {}
 };
 
-void ReadExact(std::FILE* file, void* target, size_t count) {
-    if (count > 0 && std::fread(target, 1, count, file) != count)
-        throw EArchiveRead();
-}
-
-int32_t ReadInt32(std::FILE* file) {
-    unsigned char b[4];
-    ReadExact(file, b, 4);
-    return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                                (static_cast<uint32_t>(b[2]) << 16) |
-                                (static_cast<uint32_t>(b[3]) << 24));
-}
-
-void ReadDirectory(TDatPack& pack) {
-    std::FILE* file = pack.ArchiveStream;
-    if (pack.ArchiveSize == 0)
-        return; // an empty file is an open archive without entries
-    unsigned char header[kHeaderSize];
-    ReadExact(file, header, 3);
-    ReadExact(file, header + 3, 12);
-    int64_t dirOffset = 0;
-    for (int i = 7; i >= 0; --i)
-        dirOffset = (dirOffset << 8) | header[7 + i];
-    pack.DirOffset = dirOffset;
-    if (std::memcmp(header, "BMA", 3) != 0) {
-        const std::string message = cp1251::FromUtf8("Неверная сигнатура архива");
-        Dialogs().ShowMessage(message);
-        throw std::runtime_error(message);
+// Sequential reads from an archive file through one block buffer: the directory is many small
+// fields back to back, and a disc may hold a hundred thousand entries.
+class TBlockReader {
+public:
+    TBlockReader(std::FILE* file, int64_t position) : File(file), Position(position) {}
+    // Copies count bytes; false when the file ends first.
+    bool Read(void* target, size_t count) {
+        auto* out = static_cast<unsigned char*>(target);
+        while (count > 0) {
+            if (Next == Buffer.size() && !Fill())
+                return false;
+            const size_t n = std::min(count, Buffer.size() - Next);
+            std::memcpy(out, Buffer.data() + Next, n);
+            Next += n;
+            out += n;
+            count -= n;
+            Position += static_cast<int64_t>(n);
+        }
+        return true;
     }
-    const auto start = static_cast<int32_t>(static_cast<uint32_t>(dirOffset & 0xFFFFFFFF));
-    if (start < 0 || start >= pack.ArchiveSize)
-        throw EArchiveRead(); // the loop would read nothing valid: a truncated directory
-    if (fseeko(file, start, SEEK_SET) != 0)
-        throw EArchiveRead();
-    int64_t position = start;
-    do {
-        TData entry;
-        ReadExact(file, &entry.NameLength, 1);
-        entry.EntryName.resize(entry.NameLength);
-        ReadExact(file, entry.EntryName.data(), entry.NameLength);
-        entry.EntrySize = ReadInt32(file);
-        entry.EntryOffset = ReadInt32(file);
-        ReadExact(file, &entry.Scrambled, 1);
-        position += 1 + entry.NameLength + 4 + 4 + 1;
-        pack.Entries.push_back(std::move(entry));
-    } while (position < pack.ArchiveSize);
-    pack.Index.reserve(pack.Entries.size());
-    for (size_t i = 0; i < pack.Entries.size(); ++i)
-        pack.Index[pack.Entries[i].EntryName] = static_cast<int32_t>(i);
+    bool ReadInt32(int32_t& value) {
+        unsigned char b[4];
+        if (!Read(b, 4))
+            return false;
+        value = static_cast<int32_t>(
+            static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+            (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
+        return true;
+    }
+    int64_t Tell() const { return Position; }
+
+private:
+    bool Fill() {
+        if (!Ok)
+            return false;
+        if (!Started) {
+            Started = true;
+            if (fseeko(File, Position, SEEK_SET) != 0) {
+                Ok = false;
+                return false;
+            }
+        }
+        Buffer.resize(kBlockSize);
+        Buffer.resize(std::fread(Buffer.data(), 1, Buffer.size(), File));
+        Next = 0;
+        return !Buffer.empty();
+    }
+
+    std::FILE* File;
+    int64_t Position;
+    std::vector<unsigned char> Buffer;
+    size_t Next = 0;
+    bool Started = false;
+    bool Ok = true;
+};
+
+bool SameSeparatorOrChar(char a, char b) {
+    if (IsPathSeparator(a) && IsPathSeparator(b))
+        return true;
+    return cp1251::LowerChar(a) == cp1251::LowerChar(b);
 }
 
 } // namespace
+
+int32_t DirectoryStart(int64_t dirOffset) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(dirOffset)));
+}
+
+TDirectoryScan ScanDirectory(std::FILE* file, int64_t fileSize) {
+    TDirectoryScan scan;
+    if (fileSize == 0)
+        return scan; // an empty file is an open archive without entries
+    TBlockReader header(file, 0);
+    unsigned char bytes[kHeaderSize];
+    if (fileSize < kHeaderSize || !header.Read(bytes, kHeaderSize)) {
+        scan.Error = TDirectoryError::ShortHeader;
+        return scan;
+    }
+    uint64_t dirOffset = 0;
+    for (int i = 7; i >= 0; --i)
+        dirOffset = (dirOffset << 8) | bytes[7 + i];
+    scan.DirOffset = static_cast<int64_t>(dirOffset);
+    if (std::memcmp(bytes, "BMA", 3) != 0) {
+        scan.Error = TDirectoryError::BadSignature;
+        return scan;
+    }
+    // The directory runs to the end of the file and holds at least one entry, so it must begin
+    // inside the file.
+    const int32_t start = DirectoryStart(scan.DirOffset);
+    if (start < 0 || start >= fileSize) {
+        scan.Error = TDirectoryError::BadOffset;
+        return scan;
+    }
+    TBlockReader in(file, start);
+    do {
+        const int64_t entryStart = in.Tell();
+        TData entry;
+        bool ok = in.Read(&entry.NameLength, 1);
+        if (ok) {
+            entry.EntryName.resize(entry.NameLength);
+            ok = in.Read(entry.EntryName.data(), entry.NameLength) &&
+                 in.ReadInt32(entry.EntrySize) && in.ReadInt32(entry.EntryOffset) &&
+                 in.Read(&entry.Scrambled, 1);
+        }
+        if (!ok) {
+            scan.Error = TDirectoryError::Truncated;
+            scan.ErrorPosition = entryStart;
+            return scan;
+        }
+        scan.Entries.push_back(std::move(entry));
+    } while (in.Tell() < fileSize);
+    return scan;
+}
+
+TEntryExtent EntryExtent(const TData& entry, int64_t fileSize) {
+    const int64_t offset = entry.EntryOffset;
+    const int64_t size = entry.EntrySize;
+    if (offset < 0 || size <= 0 || offset >= fileSize)
+        return {};
+    // 64-bit: offset + size cannot wrap for 32-bit fields.
+    return {offset, std::min(size, fileSize - offset)};
+}
 
 TDatPack& DatPack() {
     static TDatPack pack;
@@ -98,7 +170,17 @@ bool OpenArchive(const std::string& fileName) {
         pack.ArchiveSize = ftello(pack.ArchiveStream);
         if (pack.ArchiveSize < 0 || fseeko(pack.ArchiveStream, 0, SEEK_SET) != 0)
             throw EArchiveRead();
-        ReadDirectory(pack);
+        TDirectoryScan scan = ScanDirectory(pack.ArchiveStream, pack.ArchiveSize);
+        pack.DirOffset = scan.DirOffset;
+        if (scan.Error == TDirectoryError::BadSignature)
+            Dialogs().ShowMessage(cp1251::FromUtf8("Неверная сигнатура архива"));
+        if (scan.Error != TDirectoryError::None)
+            throw EArchiveRead(); // closed below; the signature is the only fault with a message
+        pack.Entries = std::move(scan.Entries);
+        // Forward, so that the last entry of a name wins, as the scan from the end finds it.
+        pack.Index.reserve(pack.Entries.size());
+        for (size_t i = 0; i < pack.Entries.size(); ++i)
+            pack.Index[pack.Entries[i].EntryName] = static_cast<int32_t>(i);
         return true;
     } catch (const std::exception&) {
         CloseArchive();
@@ -120,10 +202,22 @@ void CloseArchive() {
 }
 
 std::string StripBasePath(const std::string& name, const std::string& baseFolder) {
-    if (!name.empty() && !baseFolder.empty() && IsAbsolutePath(name) &&
-        baseFolder.size() <= name.size())
-        return name.substr(baseFolder.size());
-    return name;
+    if (name.empty() || baseFolder.empty() || !IsAbsolutePath(name) ||
+        baseFolder.size() > name.size())
+        return name;
+    // Only a name that really lies in the folder: cutting by length alone would take
+    // "/usr/bin/tree2.txt" for the archive's "tree2.txt" when both folders are as long.
+    for (size_t i = 0; i < baseFolder.size(); ++i)
+        if (!SameSeparatorOrChar(name[i], baseFolder[i]))
+            return name;
+    size_t cut = baseFolder.size();
+    if (!IsPathSeparator(baseFolder.back())) {
+        if (cut < name.size() && !IsPathSeparator(name[cut]))
+            return name; // "/disc" is not the folder of "/disc2/a.txt"
+        if (cut < name.size())
+            ++cut;
+    }
+    return name.substr(cut);
 }
 
 int FindEntry(const std::string& name) {
@@ -141,15 +235,11 @@ void ReadEntry(int index, TPack& target) {
     const TData& entry = pack.Entries[static_cast<size_t>(index)];
     std::string& bytes = target.Content();
     bytes.clear();
-    // A damaged entry yields only the bytes that lie inside the file, never a read outside it.
-    const int64_t offset = entry.EntryOffset;
-    int64_t size = entry.EntrySize;
-    if (offset < 0 || size <= 0 || offset >= pack.ArchiveSize)
-        size = 0;
-    else if (offset + size > pack.ArchiveSize)
-        size = pack.ArchiveSize - offset;
-    if (size > 0 && fseeko(pack.ArchiveStream, offset, SEEK_SET) == 0) {
-        bytes.resize(static_cast<size_t>(size));
+    // A damaged entry yields only the bytes that lie inside the file, never a read outside it
+    // nor an allocation that its size field alone asks for.
+    const TEntryExtent extent = EntryExtent(entry, pack.ArchiveSize);
+    if (extent.Count > 0 && fseeko(pack.ArchiveStream, extent.Begin, SEEK_SET) == 0) {
+        bytes.resize(static_cast<size_t>(extent.Count));
         bytes.resize(std::fread(bytes.data(), 1, bytes.size(), pack.ArchiveStream));
         if (entry.Scrambled == 1)
             for (char& c : bytes)
@@ -158,7 +248,9 @@ void ReadEntry(int index, TPack& target) {
     target.Seek(0);
 }
 
-TPack::TPack(const std::string& name) { LoadPackFile(name); }
+TPack::TPack(const std::string& name) {
+    LoadPackFile(name);
+}
 
 void TPack::LoadPackFile(const std::string& name) {
     Bytes.clear();
@@ -173,8 +265,11 @@ void TPack::LoadPackFile(const std::string& name) {
         return;
     }
     std::string diskName = ExpandPath(relative, pack.BasePath);
-    if (HostFileExists(name))
-        diskName = name;
+    // "Exactly as requested" means as the original's current folder, the program folder, sees
+    // it; never the folder this process happens to run in.
+    const std::string exact = IsAbsolutePath(name) ? name : ProgramDir() + name;
+    if (HostFileExists(exact))
+        diskName = exact;
     if (ReadHostFile(diskName, Bytes)) {
         Pos = 0;
         return;
@@ -183,14 +278,19 @@ void TPack::LoadPackFile(const std::string& name) {
 }
 
 size_t TPack::Read(void* target, size_t count) {
-    const size_t n = count < Bytes.size() - Pos ? count : Bytes.size() - Pos;
+    // Content() may have shrunk the bytes below the position.
+    if (Pos > Bytes.size())
+        Pos = Bytes.size();
+    const size_t n = std::min(count, Bytes.size() - Pos);
     if (n > 0)
         std::memcpy(target, Bytes.data() + Pos, n);
     Pos += n;
     return n;
 }
 
-TPack* OpenPackStream(const std::string& name) { return new TPack(name); }
+TPack* OpenPackStream(const std::string& name) {
+    return new TPack(name);
+}
 
 bool PackFileExists(const std::string& name) {
     if (name.empty())

@@ -24,8 +24,8 @@ struct TData {
 
 struct TDatPack {
     int64_t DirOffset = 0;
-    std::FILE* ArchiveStream = nullptr;  // null while closed
-    std::vector<TData> Entries;          // in directory order; empty while closed
+    std::FILE* ArchiveStream = nullptr; // null while closed
+    std::vector<TData> Entries;         // in directory order; empty while closed
     std::string ArchiveName;
     std::string BasePath; // with a trailing separator
     int64_t ArchiveSize = 0;
@@ -70,6 +70,35 @@ private:
     size_t Pos = 0;
 };
 
+// What reading an archive's header and directory found. The reader and the disc tool share it, so
+// the tool's diagnosis is the reader's own reason for refusing an archive.
+enum class TDirectoryError {
+    None,         // read to the end of the file (a 0-byte file: no entries)
+    ShortHeader,  // the file ends inside the 15-byte header
+    BadSignature, // the first three bytes are not "BMA"
+    BadOffset,    // the directory offset (low 32 bits, signed) is negative or not inside the file
+    Truncated,    // a directory entry is cut short by the end of the file
+};
+
+struct TDirectoryScan {
+    TDirectoryError Error = TDirectoryError::None;
+    int64_t DirOffset = 0;      // as read from the header
+    std::vector<TData> Entries; // in directory order; with an error, those read before it
+    int64_t ErrorPosition = 0;  // Truncated: the file offset where the cut entry begins
+};
+
+// Reads the header and the directory of an archive file of fileSize bytes. Shows no message.
+TDirectoryScan ScanDirectory(std::FILE* file, int64_t fileSize);
+// The low 32 bits of the header's directory offset as the signed offset the reader seeks to.
+int32_t DirectoryStart(int64_t dirOffset);
+// The part of an entry's data that lies inside a file of fileSize bytes: [begin, begin + count).
+// A negative size or offset, or an offset past the end, gives nothing.
+struct TEntryExtent {
+    int64_t Begin = 0;
+    int64_t Count = 0;
+};
+TEntryExtent EntryExtent(const TData& entry, int64_t fileSize);
+
 bool OpenArchive(const std::string& fileName);
 void CloseArchive();
 TPack* OpenPackStream(const std::string& name);
@@ -77,4 +106,7 @@ bool PackFileExists(const std::string& name);
 int FindEntry(const std::string& name);
 // Reads entry index into target (replacing its content); nothing happens for a negative index.
 void ReadEntry(int index, TPack& target);
+// An absolute name inside baseFolder made relative to it; any other name unchanged. The folder
+// part is compared without regard to case, backslash and "/" alike, so that a name in another
+// folder is never taken for one in the archive's.
 std::string StripBasePath(const std::string& name, const std::string& baseFolder);
