@@ -1,0 +1,35 @@
+#pragma once
+// Skins: a skin file (read through the archive) gives a Qt style sheet and named pictures; docs/
+// skins.md describes the format. A theme link loads one skin file and applies it to a window or a
+// control. Controls carry a theme object, the name that selects their rules in the style sheet
+// (the "theme" dynamic property: QWidget[theme="default"] { ... }).
+
+#include <QPixmap>
+#include <QString>
+
+#include <map>
+#include <string>
+
+class QWidget;
+
+class TThemeLink {
+public:
+    // Loads the skin file (an archive name or a disk path) through the archive; a missing file
+    // gives the archive's message and an empty skin.
+    explicit TThemeLink(const std::string& path);
+    const std::string& Path() const { return FilePath; }
+    bool Empty() const { return Sheet.isEmpty(); }
+    // The style sheet, with the skin's picture names resolved.
+    const QString& StyleSheet() const { return Sheet; }
+    QPixmap Picture(const std::string& name) const;
+    // Applies the skin to a window or control and everything inside it.
+    void ApplyTo(QWidget* widget) const;
+
+private:
+    std::string FilePath;
+    QString Sheet;
+    std::map<std::string, QPixmap> Pictures;
+};
+
+void SetThemeObject(QWidget* control, const std::string& themeObject);
+std::string ThemeObject(const QWidget* control);
