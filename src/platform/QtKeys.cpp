@@ -86,8 +86,6 @@ int VirtualKeyOf(int qtKey, bool keypad, quint32 xkbKeycode) {
         return code;
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
         return qtKey;
-    if (keypad)
-        return 0;
     if (xkbKeycode != 0)
         if (const int code = Find(kXkbKeycodes, static_cast<int>(xkbKeycode)))
             return code;
