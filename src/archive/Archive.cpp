@@ -228,23 +228,26 @@ int FindEntry(const std::string& name) {
     return it == pack.Index.end() ? -1 : it->second;
 }
 
+void ReadEntryBytes(std::FILE* file, int64_t fileSize, const TData& entry, std::string& out) {
+    out.clear();
+    // A damaged entry yields only the bytes that lie inside the file, never a read outside it
+    // nor an allocation that its size field alone asks for.
+    const TEntryExtent extent = EntryExtent(entry, fileSize);
+    if (extent.Count <= 0 || fseeko(file, extent.Begin, SEEK_SET) != 0)
+        return;
+    out.resize(static_cast<size_t>(extent.Count));
+    out.resize(std::fread(out.data(), 1, out.size(), file));
+    if (entry.Scrambled == 1)
+        for (char& c : out)
+            c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);
+}
+
 void ReadEntry(int index, TPack& target) {
     const TDatPack& pack = DatPack();
     if (index < 0 || !pack.ArchiveStream || index >= static_cast<int>(pack.Entries.size()))
         return;
-    const TData& entry = pack.Entries[static_cast<size_t>(index)];
-    std::string& bytes = target.Content();
-    bytes.clear();
-    // A damaged entry yields only the bytes that lie inside the file, never a read outside it
-    // nor an allocation that its size field alone asks for.
-    const TEntryExtent extent = EntryExtent(entry, pack.ArchiveSize);
-    if (extent.Count > 0 && fseeko(pack.ArchiveStream, extent.Begin, SEEK_SET) == 0) {
-        bytes.resize(static_cast<size_t>(extent.Count));
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), pack.ArchiveStream));
-        if (entry.Scrambled == 1)
-            for (char& c : bytes)
-                c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);
-    }
+    ReadEntryBytes(pack.ArchiveStream, pack.ArchiveSize, pack.Entries[static_cast<size_t>(index)],
+                   target.Content());
     target.Seek(0);
 }
 

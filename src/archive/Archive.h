@@ -98,6 +98,9 @@ struct TEntryExtent {
     int64_t Count = 0;
 };
 TEntryExtent EntryExtent(const TData& entry, int64_t fileSize);
+// The bytes the reader returns for an entry of an archive file of fileSize bytes: the part of its
+// data inside the file, unscrambled when its flag is 1. out is replaced.
+void ReadEntryBytes(std::FILE* file, int64_t fileSize, const TData& entry, std::string& out);
 
 bool OpenArchive(const std::string& fileName);
 void CloseArchive();
