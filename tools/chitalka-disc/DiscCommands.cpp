@@ -511,6 +511,12 @@ int ExtractCommand(const TDiscArgs& args) {
             status = kExitFailure;
             continue;
         }
+        // A damaged entry is written as the reader would return it, and reported.
+        const std::string problem = EntryProblem(e, archive.Size);
+        if (!problem.empty()) {
+            ReportError("entry " + EntryText(e.EntryName) + ": " + problem);
+            status = kExitFailure;
+        }
         ReadEntryBytes(archive.File, archive.Size, e, bytes);
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
