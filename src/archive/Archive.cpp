@@ -6,8 +6,10 @@
 #include "platform/Services.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -233,10 +235,23 @@ void ReadEntryBytes(std::FILE* file, int64_t fileSize, const TData& entry, std::
     // A damaged entry yields only the bytes that lie inside the file, never a read outside it
     // nor an allocation that its size field alone asks for.
     const TEntryExtent extent = EntryExtent(entry, fileSize);
-    if (extent.Count <= 0 || fseeko(file, extent.Begin, SEEK_SET) != 0)
+    if (extent.Count <= 0)
         return;
+    // Straight into the target at the entry's offset: no stream buffer to refill for each small
+    // entry, and the stream's own position is left alone.
     out.resize(static_cast<size_t>(extent.Count));
-    out.resize(std::fread(out.data(), 1, out.size(), file));
+    const int fd = fileno(file);
+    size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = pread(fd, out.data() + done, out.size() - done,
+                                static_cast<off_t>(extent.Begin + static_cast<int64_t>(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break; // the file ended early or failed: keep what was read
+        done += static_cast<size_t>(n);
+    }
+    out.resize(done);
     if (entry.Scrambled == 1)
         for (char& c : out)
             c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);
