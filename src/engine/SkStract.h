@@ -172,6 +172,7 @@ private:
     std::string FormName;               // lower-cased
     std::unique_ptr<TSplashWindow> Splash;
     int DispatchDepth = 0;
+    bool DispatchStopped = false; // a command loop was cut: the enclosing commands stop too
 };
 
 // Runs body; a conversion or file error (or any other exception of ours) is shown in a message
