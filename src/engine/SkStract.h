@@ -173,6 +173,13 @@ private:
     std::unique_ptr<TSplashWindow> Splash;
     int DispatchDepth = 0;
     bool DispatchStopped = false; // a command loop was cut: the enclosing commands stop too
+    // The frame's painting is held by this engine (build, resize, destruction); held once at most,
+    // so a resize notification without a start never releases another holder's suspension.
+    bool PaintHeld = false;
+    void HoldPaint();
+    void ReleasePaint();
+    // Handlers given to the form expire with the engine: the form outlives it.
+    std::shared_ptr<int> Alive = std::make_shared<int>(0);
 };
 
 // Runs body; a conversion or file error (or any other exception of ours) is shown in a message
