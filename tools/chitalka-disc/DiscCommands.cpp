@@ -24,6 +24,10 @@ namespace {
 
 constexpr int64_t kHeaderSize = 15;
 
+std::string Counted(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 std::string Quoted(const std::string& utf8) {
     return "\"" + utf8 + "\"";
 }
@@ -573,7 +577,8 @@ int VerifyCommand(const TDiscArgs& args) {
     std::unordered_map<std::string_view, int> names;
     for (const TData& e : scan.Entries)
         ++names[e.EntryName];
-    std::cout << args[0] << ": OK, " << scan.Entries.size() << " entries, " << names.size()
-              << " names, " << archive.Size << " bytes\n";
+    std::cout << args[0] << ": OK, " << Counted(scan.Entries.size(), "entry", "entries") << ", "
+              << Counted(names.size(), "name", "names") << ", "
+              << Counted(static_cast<size_t>(archive.Size), "byte", "bytes") << '\n';
     return kExitOk;
 }
