@@ -209,7 +209,7 @@ private:
                 Fail("palette of " + std::to_string(H.ColorsUsed) + " colours for " +
                      std::to_string(H.BitCount) + " bits a pixel");
             count = H.ColorsUsed;
-        } else if (offBits > position) {
+        } else if (offBits >= position) {
             // Writers that leave the count open sometimes store a shorter palette; the pixel
             // data offset tells how much room it has.
             count = std::min(count, (offBits - position) / entrySize);
