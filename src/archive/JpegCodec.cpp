@@ -159,12 +159,12 @@ bool ReadPixels(TDecodeState* state, uint32_t* pixels, bool cmyk) {
     const bool inverted = info->saw_Adobe_marker; // Adobe writes CMYK inverted
     while (info->output_scanline < info->output_height) {
         uint32_t* target = pixels + static_cast<size_t>(info->output_scanline) * width;
-        if (!cmyk) {
-            JSAMPROW row = reinterpret_cast<JSAMPROW>(target);
-            jpeg_read_scanlines(info, &row, 1);
-            continue;
-        }
-        if (jpeg_read_scanlines(info, cmykRow, 1) != 1)
+        JSAMPROW row = cmyk ? cmykRow[0] : reinterpret_cast<JSAMPROW>(target);
+        // Our source never suspends, so every call gives a row; a call that gave none would
+        // repeat for ever.
+        if (jpeg_read_scanlines(info, &row, 1) != 1)
+            Stop(reinterpret_cast<j_common_ptr>(info), "no picture row decoded");
+        if (!cmyk)
             continue;
         const JSAMPLE* s = cmykRow[0];
         for (JDIMENSION x = 0; x < width; ++x, s += 4) {
@@ -178,7 +178,7 @@ bool ReadPixels(TDecodeState* state, uint32_t* pixels, bool cmyk) {
             target[x] = Argb(0xFF, Scale(c, k), Scale(m, k), Scale(y, k));
         }
     }
-    // The rest of the file after the last row is not read: a missing end marker costs nothing.
+    // No jpeg_finish_decompress: nothing after the last row is needed.
     return true;
 }
 

@@ -34,7 +34,7 @@ TStrings TextLines(std::string_view bytes);
 TStrings LoadPackStrings(const std::string& name);
 
 // The picture of the entry: a name whose extension (from the last ".", letter case ignored) is
-// ".bmp" is decoded as BMP, every other name as JPEG. A missing name (or an empty entry) gives an
-// empty bitmap after the "not found" message; data that cannot be decoded raises EPictureError
-// with the decoder's message and the name.
+// ".bmp" is decoded as BMP, every other name as JPEG. A missing name gives an empty bitmap after
+// the "not found" message, and so does an empty entry (without one); data that cannot be decoded
+// raises EPictureError with the decoder's message and the name.
 TBitmap LoadPackBitmap(const std::string& name);
