@@ -7,6 +7,7 @@
 #include "engine/HelpAction.h"
 #include "engine/SkHotKey.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -14,6 +15,7 @@
 #include <string>
 
 class QMenu;
+class QWindow;
 class TNotebook;
 class TSkinFrame;
 
@@ -32,13 +34,13 @@ public:
     std::function<void(const RHelpAction&)> OnAction;
     std::function<void(int width, int height)> OnSizeChanged;
     bool Sizeable = true;
-    QMenu* SystemMenu;           // owned; starts empty
+    QMenu* SystemMenu; // owned; starts empty
     TFontSpec MessageFont;
     std::string MaximizedButtons; // ";"-terminated speed button names
     std::string NormalButtons;
     TNotebook* Notebook = nullptr; // created by the first engine build
     TSkHotKey HotKeys;
-    TSkinFrame* SkinForm;          // owned
+    TSkinFrame* SkinForm; // owned
     TColor FormColor = 0;
     std::string HelpAction;
 
@@ -66,10 +68,18 @@ public:
     int ModalResult() const { return Result; }
     void SetModalResult(int result); // non-zero closes a modal window
 
-    // Ends the program at once ("form_close" without a parameter).
+    // Ends the program at once ("form_close" without a parameter, the restart key): all windows
+    // are closed and every event loop left, or the process ends when none runs.
     static void TerminateProgram();
+    // Tests replace how the program ends and which drive kind it runs from (nullptr: the
+    // reader's own).
+    static void SetTerminateHook(std::function<void()> hook);
+    static void SetDriveKindHook(std::function<int()> hook);
 
 protected:
+    // A window class with its own initial bounds; the window is centred on the screen after.
+    TSkForm(QWidget* owner, const QRect& designBounds);
+
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -78,9 +88,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Places the title bar and the client area for the window's size now, and reports a new
+    // client size to OnSizeChanged.
+    void LayoutFrame();
+    void HelpClicked(int x, int y);
+
     QWidget* Client;
     int Result = 0;
     bool InModal = false;
+    QPointer<QWindow> KeyWindow; // the native window whose key presses the form previews
+    QSize ReportedClient;
+    bool InLayout = false;
 };
 
 // A window that exists only as a structure file ("form_show" windows, the message window).
