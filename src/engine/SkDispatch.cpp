@@ -34,6 +34,10 @@ namespace {
 constexpr int kMaxDispatchDepth = 16;
 constexpr int kMaxFormShowDepth = 8;
 int gFormShowDepth = 0; // process-wide: each shown window has an engine of its own
+// The program was told to end: no command runs after that, in any window's engine, until the
+// outermost command string has returned.
+bool gProgramEnding = false;
+int gDispatchNesting = 0;
 
 std::string Ru(const char* utf8) {
     return cp1251::FromUtf8(utf8);
@@ -145,8 +149,10 @@ void ShowHelp(const std::string& helpFile, const std::string& topic) {
     ShellOpen(path, "", "open");
 }
 
-bool RunBuiltIn(TSkStract& e, const std::string& name, const std::string& paramText,
-                const std::string& p1, const std::string& p2, const RHelpAction& action) {
+enum class TOutcome { Unknown, Done, ProgramEnds };
+
+TOutcome RunBuiltIn(TSkStract& e, const std::string& name, const std::string& paramText,
+                    const std::string& p1, const std::string& p2, const RHelpAction& action) {
     if (name == "click_but") {
         if (auto* button = e.GetButton(p1))
             e.ClickControl(button);
@@ -162,6 +168,7 @@ bool RunBuiltIn(TSkStract& e, const std::string& name, const std::string& paramT
         e.SuspendImages();
         if (p1.empty()) {
             TSkForm::TerminateProgram();
+            return TOutcome::ProgramEnds;
         } else {
             e.Form->SetModalResult(result);
             e.Form->close();
@@ -226,9 +233,9 @@ bool RunBuiltIn(TSkStract& e, const std::string& name, const std::string& paramT
     } else if (name == "test") {
         Dialogs().ShowMessage(p1 + "*" + p2);
     } else {
-        return false;
+        return TOutcome::Unknown;
     }
-    return true;
+    return TOutcome::Done;
 }
 
 } // namespace
@@ -308,15 +315,21 @@ void TSkStract::Dispatch(const RHelpAction& action) {
     if (commands.Count() == 0)
         return;
     const TDepth depth(DispatchDepth);
+    const TDepth nesting(gDispatchNesting);
 
-    for (int i = 0; i < commands.Count() && !DispatchStopped; ++i) {
+    for (int i = 0; i < commands.Count() && !DispatchStopped && !gProgramEnding; ++i) {
         const RCommand& command = commands.Items()[static_cast<size_t>(i)];
         const std::string& name = command.Name;
         try {
             // A file-choice parameter asks for its file now, whatever the command.
             const std::string p1 = GetParam(command.Params, 0);
             const std::string p2 = GetParam(command.Params, 1);
-            if (!RunBuiltIn(*this, name, command.ParamText, p1, p2, action)) {
+            const TOutcome outcome = RunBuiltIn(*this, name, command.ParamText, p1, p2, action);
+            if (outcome == TOutcome::ProgramEnds) {
+                gProgramEnding = true;
+                break;
+            }
+            if (outcome == TOutcome::Unknown) {
                 if (name == "nil" || !OnAction)
                     continue;
                 RHelpAction handOver;
@@ -339,4 +352,6 @@ void TSkStract::Dispatch(const RHelpAction& action) {
     }
     if (DispatchDepth == 1)
         DispatchStopped = false;
+    if (gDispatchNesting == 1)
+        gProgramEnding = false;
 }
