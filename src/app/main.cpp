@@ -1,7 +1,8 @@
-// Program start: the command line, the platform services, the program folder and the archive.
+// Program start: the command line, the platform services, the program folder and the archive,
+// then the window built from a structure file.
 
 #include "app/CommandLine.h"
-#include "app/DiscOverview.h"
+#include "app/Preview.h"
 #include "archive/Archive.h"
 #include "archive/Utils.h"
 #include "platform/Codec1251.h"
@@ -10,7 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTimer>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <exception>
@@ -24,36 +25,25 @@ int RunReader(int argc, char** argv, const TCommandLine& line) {
     QApplication::setApplicationDisplayName(QStringLiteral("Chitalka"));
     QApplication::setApplicationVersion(QStringLiteral(CHITALKA_VERSION));
     TQtPlatform platform;
+    // The picture's name is the caller's, relative to the folder the reader was started in.
+    const std::string shot =
+        line.Shot.empty()
+            ? std::string()
+            : QFileInfo(QString::fromStdString(line.Shot)).absoluteFilePath().toStdString();
     if (!line.Disc.empty())
         SetProgramFolderOverride(cp1251::FromUtf8(line.Disc));
     // Names relative to the disc are read from the program folder, as the disc expects.
     QDir::setCurrent(QString::fromStdString(ToHostPath(ProgramDir())));
     OpenArchive("interface.dat");
 
-    if (!line.Struct.empty()) {
-        std::cerr << "chitalka: building windows from structure files (--struct) is not built "
-                     "yet in this version.\n";
-        CloseArchive();
-        return 2;
-    }
-    int status = 0;
-    {
-        TDiscOverview overview;
-        if (line.Dump) {
-            for (const QString& entry : overview.EntryLines())
-                std::cout << entry.toStdString() << '\n';
-        } else if (!line.Shot.empty()) {
-            overview.show();
-            QApplication::processEvents();
-            if (!overview.grab().save(QString::fromStdString(line.Shot))) {
-                std::cerr << "chitalka: cannot write " << line.Shot << '\n';
-                status = 1;
-            }
-        } else {
-            overview.show();
-            status = QApplication::exec();
-        }
-    }
+    // Until the main window is built from "struct_main.txt", the reader opens the disc's gallery
+    // of controls; --struct previews any other structure file.
+    TPreviewRequest request;
+    request.StructFile =
+        line.Struct.empty() ? std::string("struct_gallery.txt") : cp1251::FromUtf8(line.Struct);
+    request.Dump = line.Dump;
+    request.Shot = shot;
+    const int status = RunPreview(request, std::cout, std::cerr);
     CloseArchive();
     return status;
 }
