@@ -5,6 +5,7 @@
 
 #include "SkinControl/SkControl.h"
 
+#include <QPointer>
 #include <QToolButton>
 
 struct TFontSpec;
@@ -18,6 +19,17 @@ public:
     void SetWordWrap(bool on);
     void SetTransparent(bool on);
     void ToggleVisible();
+    Qt::Alignment TextAlign() const { return Align; }
+    bool WordWrap() const { return Wrap; }
+    bool Transparent() const { return IsTransparent; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override; // the caption's alignment and wrapping
+
+private:
+    Qt::Alignment Align = Qt::AlignHCenter;
+    bool Wrap = false;
+    bool IsTransparent = false;
 };
 
 class TSkSpeedButton : public QToolButton, public TSkControlData {
@@ -42,7 +54,17 @@ public:
     void ToggleVisible();
     // The drop-down menu of the "menu" key (not owned); the button shows an arrow for it.
     void SetDropMenu(QMenu* menu);
+    QMenu* DropMenu() const { return Menu; }
+    bool Transparent() const { return IsTransparent; }
+
+protected:
+    // A click puts a grouped button down (and the rest of its group up); outside a group a click
+    // leaves the state to the toggle actions.
+    void nextCheckState() override;
+    void mousePressEvent(QMouseEvent* event) override; // the drop-down arrow opens the menu
 
 private:
     int GroupIndex = 0;
+    bool IsTransparent = false;
+    QPointer<QMenu> Menu;
 };

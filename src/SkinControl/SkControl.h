@@ -4,10 +4,13 @@
 // clicks, changes, key releases and mouse presses. Hooks are plain callbacks: a control knows
 // nothing of the engine.
 
+#include "platform/Modal.h"
+
 #include <QWidget>
 
 #include <functional>
 #include <string>
+#include <utility>
 
 class QMouseEvent;
 
@@ -29,3 +32,22 @@ public:
     std::string Action; // the "action" key
     TSkEvents Events;
 };
+
+// Calls an event hook through GuardedCall (an exception must not reach Qt's event loop) and a copy:
+// a hook that destroys the control (an action that closes its window) must not destroy itself while
+// it runs. An empty hook does nothing.
+template <typename... TArgs, typename... TValues>
+void FireEvent(const std::function<void(TArgs...)>& hook, TValues&&... values) {
+    if (!hook)
+        return;
+    const std::function<void(TArgs...)> copy = hook;
+    GuardedCall([&] { copy(std::forward<TValues>(values)...); });
+}
+
+// Controls are visible unless made invisible: one created inside a parent that is already on
+// screen is shown with it (Qt would keep it hidden until asked).
+void ShowWithParent(QWidget* control);
+
+// Moves a hidden control back to where it was when hidden, or remembers the position of a shown
+// one, then inverts its visibility (panels and splitters).
+void ToggleVisibleAt(QWidget* control, int& savedLeft, int& savedTop);

@@ -88,4 +88,11 @@ public:
     double HighLimit = 1000000;
     void SetHighLimit(double x);
     void SetLowLimit(double x);
+    // The value with any typed text taken in first (typing changes the value only when editing
+    // ends, so that limits are not applied to half-typed numbers).
+    int Value();
+
+private:
+    void ApplyLimits();
+    bool Limiting = false;
 };

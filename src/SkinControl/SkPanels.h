@@ -5,6 +5,8 @@
 
 #include "SkinControl/SkControl.h"
 
+#include <QColor>
+
 class TSkPanelBase : public QWidget, public TSkControlData {
 public:
     explicit TSkPanelBase(QWidget* parent);
@@ -30,6 +32,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override; // styled background from the skin
+
+    QColor Fill; // the "color" key; invalid: the skin's background
 };
 
 class TSkPanel : public TSkPanelBase {
@@ -41,6 +45,6 @@ public:
 class TParentPanel : public TSkPanelBase {
 public:
     explicit TParentPanel(QWidget* parent); // width 100, height 50
-    void Relayout() override; // Recenter, then ApplyPercentSize
-    void SetColor(int color); // TColor; repaints at once
+    void Relayout() override;               // Recenter, then ApplyPercentSize
+    void SetColor(int color);               // TColor; repaints at once
 };

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,9 +13,10 @@
 class TSkItem : public QAction {
 public:
     explicit TSkItem(QObject* parent);
-    std::string Value;  // the value the item stands for (a favorite's value)
-    std::string Action; // the command string a click runs
+    std::string Value;           // the value the item stands for (a favorite's value)
+    std::string Action;          // the command string a click runs
     std::string Caption() const; // Windows-1251
+    uint16_t ShortCut = 0;       // the shortcut shown beside the caption, 0 for none
 };
 
 class TSkPopMenu : public QMenu {
@@ -52,5 +54,10 @@ public:
     void PopupAt(int x, int y);
 
 private:
+    TSkItem* NewItem(const std::string& caption, const std::string& action,
+                     const std::string& keyText);
     std::vector<TSkItem*> Items;
+    // The receiver of the items' signals: a QMenu cuts every connection from an action to
+    // itself when the action leaves it.
+    QObject Tracker;
 };

@@ -3,12 +3,14 @@
 
 #include "SkinControl/SkControl.h"
 
+#include <QPointer>
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QSlider>
 
 // Resizes the control docked to the same edge just before it (left/right: width, top/bottom:
 // height) while dragged, as window splitters do.
+// Like the platform's splitter it starts 3 pixels wide; its alignment comes from its keys.
 class TSkSplitter : public QWidget, public TSkControlData {
 public:
     explicit TSkSplitter(QWidget* parent);
@@ -21,12 +23,16 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     QWidget* Target() const;
+    void UpdateCursor();
     QPoint PressPos;
     int PressSize = 0;
     bool Dragging = false;
+    QPointer<QWidget> Dragged;
 };
 
 class TSkTrackBar : public QSlider, public TSkControlData {
@@ -50,4 +56,5 @@ public:
 
 private:
     QWidget* Inner;
+    bool Updating = false;
 };
