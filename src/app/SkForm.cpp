@@ -61,6 +61,12 @@ TSkForm::TSkForm(QWidget* owner, const QRect& designBounds) : QWidget(owner, Qt:
     SkinForm->OnClose = [this] { close(); };
     SkinForm->OnHelp = [this](int x, int y) { HelpClicked(x, y); };
     SkinForm->OnFrameChanged = [this] { LayoutFrame(); };
+    // A resize that sized nothing sends no size message, but the engine holds the window's
+    // painting from its start until the next one.
+    SkinForm->OnResizeEnd = [this](bool changed) {
+        if (!changed && OnSizeChanged)
+            OnSizeChanged(Client->width(), Client->height());
+    };
 
     Client = new QWidget(this);
     Client->setObjectName(QStringLiteral("SkinClient"));

@@ -103,8 +103,18 @@ QCursor Hand(bool closed) {
     return QCursor(pixmap, 16, 16);
 }
 
+constexpr std::pair<int, const char*> kProgramCursors[] = {
+    {crZoomIn, "ZOOM_IN"},         {crZoomOut, "ZOOM_OUT"},       {crZoom, "ZOOM"},
+    {crHandOpened, "HAND_OPENED"}, {crHandClosed, "HAND_CLOSED"},
+};
+
 std::map<int, QCursor>& Registered() {
-    static std::map<int, QCursor> cursors;
+    static std::map<int, QCursor> cursors = [] {
+        std::map<int, QCursor> own;
+        for (const auto& [number, name] : kProgramCursors)
+            own[number] = ProgramCursor(name);
+        return own;
+    }();
     return cursors;
 }
 
@@ -129,13 +139,8 @@ void RegisterCursor(int number, const QCursor& cursor) {
 }
 
 void RegisterProgramCursors() {
-    static const std::pair<int, const char*> kProgramCursors[] = {
-        {crZoomIn, "ZOOM_IN"},         {crZoomOut, "ZOOM_OUT"},       {crZoom, "ZOOM"},
-        {crHandOpened, "HAND_OPENED"}, {crHandClosed, "HAND_CLOSED"},
-    };
     for (const auto& [number, name] : kProgramCursors)
-        if (!Registered().count(number))
-            RegisterCursor(number, ProgramCursor(name));
+        RegisterCursor(number, ProgramCursor(name));
 }
 
 QCursor CursorFromNumber(int number) {

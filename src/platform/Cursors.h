@@ -1,7 +1,8 @@
 #pragma once
 // Mouse cursors by number, as structure files and controls name them: the standard numbers
 // (0 default, -1 none, -2 arrow ... -22 size all) and the program's own cursors, which are drawn
-// here and registered under fixed numbers while a window is built.
+// here and registered under fixed numbers. They are there from the first use on, so a control
+// never shows the arrow for them, whoever asks first.
 
 #include <QCursor>
 
@@ -20,8 +21,8 @@ QCursor ProgramCursor(const std::string& name);
 
 // Makes a cursor available under a number (replacing what the number had).
 void RegisterCursor(int number, const QCursor& cursor);
-// Registers the five program cursors, in this order: 141 "ZOOM_IN", 142 "ZOOM_OUT", 140 "ZOOM",
-// 143 "HAND_OPENED", 144 "HAND_CLOSED". Repeating it changes nothing.
+// Registers the five program cursors again, in this order: 141 "ZOOM_IN", 142 "ZOOM_OUT",
+// 140 "ZOOM", 143 "HAND_OPENED", 144 "HAND_CLOSED" (undoing RegisterCursor on those numbers).
 void RegisterProgramCursors();
 
 // The cursor of a number: a registered one, else a standard one; any other number gives the

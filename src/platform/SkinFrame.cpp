@@ -35,11 +35,13 @@ TWindowState StateOf(Qt::WindowStates states) {
     return TWindowState::Normal;
 }
 
+} // namespace
+
 // One piece of the sizing border: an edge or a corner. It paints nothing; the window's own
 // background is the border.
-class TFrameGrip : public QWidget {
+class TSkinFrame::TGrip : public QWidget {
 public:
-    TFrameGrip(TSkinFrame* frame, Qt::Edges edges)
+    TGrip(TSkinFrame* frame, Qt::Edges edges)
         : QWidget(frame->Window()), Frame(frame), Edges(edges) {
         const bool horizontal = edges == Qt::LeftEdge || edges == Qt::RightEdge;
         const bool vertical = edges == Qt::TopEdge || edges == Qt::BottomEdge;
@@ -58,11 +60,12 @@ protected:
         event->accept();
         if (event->button() != Qt::LeftButton)
             return;
-        if (Frame->OnResizeStart)
-            GuardedCall(Frame->OnResizeStart);
+        Frame->ResizeBegins();
         QWidget* window = Frame->Window();
-        if (window->windowHandle() && window->windowHandle()->startSystemResize(Edges))
+        if (window->windowHandle() && window->windowHandle()->startSystemResize(Edges)) {
+            Frame->WatchSystemResize();
             return;
+        }
         // Without the window system's help the grip follows the mouse itself.
         Manual = true;
         StartGlobal = event->globalPosition().toPoint();
@@ -90,7 +93,10 @@ protected:
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         event->accept();
-        Manual = false;
+        if (Manual) {
+            Manual = false;
+            Frame->ResizeEnds();
+        }
     }
 
 private:
@@ -99,6 +105,48 @@ private:
     bool Manual = false;
     QPoint StartGlobal;
     QRect StartGeometry;
+};
+
+namespace {
+
+// Waits for the end of a resize that the window system carries out: it has the mouse meanwhile,
+// so the first mouse or key event that reaches the window again means the resize is over.
+class TResizeWatch : public QObject {
+public:
+    TResizeWatch(QWidget* window, std::function<void()> done)
+        : Window(window), Done(std::move(done)) {
+        qApp->installEventFilter(this);
+    }
+    ~TResizeWatch() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            if (static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
+                break;
+            [[fallthrough]];
+        case QEvent::Enter:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::KeyPress:
+        case QEvent::WindowActivate:
+            if (auto* widget = qobject_cast<QWidget*>(watched);
+                widget && Window && widget->window() == Window && Done) {
+                // Once only; the owner deletes this watch from inside the call.
+                auto done = std::move(Done);
+                Done = nullptr;
+                done();
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> Window;
+    std::function<void()> Done;
 };
 
 // Moves the window with the mouse until the left button is released, for window systems that
@@ -177,7 +225,9 @@ struct TSkinFrame::TState {
     int EffectTime = 0;
     QPointer<QParallelAnimationGroup> Animation;
     QPoint AnimationEnd;
-    std::array<TFrameGrip*, 8> Grips{};
+    std::array<TSkinFrame::TGrip*, 8> Grips{};
+    QSize ResizeFrom;
+    std::unique_ptr<TResizeWatch> ResizeWatch;
     bool OwnStateChange = false;
     int Moves = 0;
     std::unique_ptr<TMoveTracker> Tracker;
@@ -198,7 +248,7 @@ TSkinFrame::TSkinFrame(QWidget* window) : QObject(window), Host(window), State(n
                                 Qt::BottomEdge | Qt::LeftEdge,
                                 Qt::BottomEdge | Qt::RightEdge};
     for (size_t i = 0; i < State->Grips.size(); ++i)
-        State->Grips[i] = new TFrameGrip(this, edges[i]);
+        State->Grips[i] = new TGrip(this, edges[i]);
 
     Bar->OnButton = [this](TTitleBar::TButton button) {
         switch (button) {
@@ -242,11 +292,12 @@ TSkinFrame::TSkinFrame(QWidget* window) : QObject(window), Host(window), State(n
 TSkinFrame::~TSkinFrame() {
     StopShowAnimation();
     State->Tracker.reset();
+    State->ResizeWatch.reset();
     if (Host)
         Host->removeEventFilter(this);
     // The bar and the grips are the window's children; the window may be going already.
     delete Bar;
-    for (TFrameGrip* grip : State->Grips)
+    for (TGrip* grip : State->Grips)
         delete grip;
     delete State;
 }
@@ -276,7 +327,7 @@ void TSkinFrame::Layout() {
     const bool sizing = State->Sizeable && WindowState() == TWindowState::Normal;
     const int g = std::max(2, Bar->BorderWidth());
     const int corner = std::max(g, 12);
-    for (TFrameGrip* grip : State->Grips) {
+    for (TGrip* grip : State->Grips) {
         grip->setVisible(sizing);
         if (!sizing)
             continue;
@@ -542,6 +593,27 @@ void TSkinFrame::BeginMove(const QPoint& pressedAt) {
         return;
     State->Tracker.reset();
     State->Tracker = std::make_unique<TMoveTracker>(Host, pressedAt, State->Tracker);
+}
+
+void TSkinFrame::ResizeBegins() {
+    State->ResizeWatch.reset();
+    State->ResizeFrom = Host->size();
+    if (OnResizeStart)
+        GuardedCall(OnResizeStart);
+}
+
+void TSkinFrame::WatchSystemResize() {
+    State->ResizeWatch = std::make_unique<TResizeWatch>(Host, [this] { ResizeEnds(); });
+}
+
+void TSkinFrame::ResizeEnds() {
+    if (State->ResizeWatch)
+        State->ResizeWatch.release()->deleteLater();
+    // A press on the border that sized nothing brings no resize event; whoever held its painting
+    // for the resize still hears of the end.
+    const bool changed = Host->size() != State->ResizeFrom;
+    if (OnResizeEnd)
+        GuardedCall([&] { OnResizeEnd(changed); });
 }
 
 void TSkinFrame::FrameChanged() {

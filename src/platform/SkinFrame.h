@@ -88,6 +88,8 @@ public:
     std::function<void(TWindowState current)> OnMaximize;
     // The user starts resizing the window by its border.
     std::function<void()> OnResizeStart;
+    // That resize is over; changed: the window's size is not what it was at the start.
+    std::function<void(bool changed)> OnResizeEnd;
     // The help border icon was clicked, at this screen point.
     std::function<void(int x, int y)> OnHelp;
     // The close icon or the system menu's close was chosen.
@@ -99,6 +101,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class TGrip;
+    void ResizeBegins();
+    void WatchSystemResize();
+    void ResizeEnds();
     void FrameChanged();
     void BeginMove(const QPoint& pressedAt);
     void ApplyIcons();

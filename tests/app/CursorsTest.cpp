@@ -53,7 +53,6 @@ TEST(Cursors, StandardNumbersGiveTheirShapes) {
 }
 
 TEST(Cursors, TheProgramsOwnCursorsAreDrawnAndRegisteredUnderTheirNumbers) {
-    RegisterProgramCursors();
     struct TCase {
         int Number;
         const char* Name;
@@ -88,4 +87,10 @@ TEST(Cursors, ARegisteredCursorReplacesWhatItsNumberHad) {
     EXPECT_EQ(CursorFromNumber(150).shape(), Qt::CrossCursor);
     RegisterCursor(150, QCursor(Qt::IBeamCursor));
     EXPECT_EQ(CursorFromNumber(150).shape(), Qt::IBeamCursor);
+    // Registering the program's cursors puts theirs back.
+    RegisterCursor(crZoom, QCursor(Qt::IBeamCursor));
+    EXPECT_EQ(CursorFromNumber(crZoom).shape(), Qt::IBeamCursor);
+    RegisterProgramCursors();
+    EXPECT_EQ(CursorFromNumber(crZoom).pixmap().toImage(),
+              ProgramCursor("ZOOM").pixmap().toImage());
 }

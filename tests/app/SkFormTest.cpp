@@ -373,6 +373,31 @@ TEST_F(FormTest, OnSizeChangedGetsTheNewClientSize) {
     EXPECT_EQ(sizes[0], QSize(600, 400));
 }
 
+// The engine holds the painting from the start of a resize until the next size report.
+TEST_F(FormTest, EveryResizeByTheBorderEndsWithASizeReport) {
+    for (const int drag : {0, 25}) {
+        TfrmFORM form;
+        form.show();
+        std::vector<QSize> sizes;
+        form.SkinForm->OnResizeStart = [&] { form.SkinForm->SuspendPaint(); };
+        form.OnSizeChanged = [&](int w, int h) {
+            sizes.emplace_back(w, h);
+            form.SkinForm->ResumePaint();
+        };
+        const QPoint edge(form.width() - 1, form.height() / 2);
+        QWidget* grip = form.childAt(edge);
+        ASSERT_NE(grip, nullptr);
+        const QPoint at = grip->mapFrom(&form, edge);
+        QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_TRUE(form.SkinForm->PaintSuspended());
+        QTest::mouseMove(grip, at + QPoint(drag, 0));
+        QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, at + QPoint(drag, 0));
+        EXPECT_FALSE(form.SkinForm->PaintSuspended()) << "drag " << drag;
+        EXPECT_EQ(sizes, std::vector<QSize>{form.ClientArea()->size()}) << "drag " << drag;
+        EXPECT_EQ(form.width(), 783 + drag);
+    }
+}
+
 TEST_F(FormTest, SetFormBoundsGivesTheHiddenWindowsPagesTheirFinalSizeAtOnce) {
     TfrmFORM form;
     TNotebook* notebook = form.CreateNotebook();
