@@ -9,14 +9,17 @@
 #include "platform/SkinFrame.h"
 #include "platform/TitleBar.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -481,4 +484,52 @@ TEST_F(FormTest, FreeingTheFormCallsNothingOfItsEngine) {
         delete form;
     }
     EXPECT_EQ(calls, 0);
+}
+
+TEST_F(FormTest, TheShowEffectPlaysWhenTheWindowAppears) {
+    for (const std::string effect : {"", "slide_down"}) {
+        TfrmFORM form;
+        form.Effect = effect;
+        const QPoint place = form.pos();
+        form.show();
+        EXPECT_EQ(form.SkinForm->Animating(), !effect.empty()) << effect;
+        // Placing the window ends the effect where it was put.
+        form.SetFormBounds(QRect(place, form.size()));
+        EXPECT_FALSE(form.SkinForm->Animating());
+        EXPECT_EQ(form.pos(), place);
+    }
+}
+
+// The reader's own way to end: in a process of its own, since it ends the process or every
+// running loop.
+TEST(FormEnd, WithoutARunningLoopTheProcessEnds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TfrmFORM form;
+            form.show();
+            TSkForm::TerminateProgram();
+            std::exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(FormEnd, InsideRunningLoopsEveryLoopIsLeftAndTheWindowsClosed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TfrmFORM form;
+            form.show();
+            bool innerLeft = false;
+            QEventLoop outer;
+            QTimer::singleShot(0, [&] {
+                QEventLoop inner;
+                QTimer::singleShot(0, [] { TSkForm::TerminateProgram(); });
+                inner.exec();
+                innerLeft = true;
+            });
+            outer.exec();
+            std::exit(innerLeft && !form.isVisible() ? 3 : 1);
+        },
+        ::testing::ExitedWithCode(3), "");
 }
