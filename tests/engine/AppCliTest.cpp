@@ -53,9 +53,9 @@ struct TRun {
 // with the dump.
 TRun RunReader(const TTempDir& dir, const std::string& arguments) {
     const std::string errFile = (dir.Path() / "stderr.txt").string();
-    const std::string command = "QT_QPA_PLATFORM=offscreen '" + BinaryDir() +
-                                "/chitalka' --disc '" + dir.Path().string() + "' " + arguments +
-                                " 2>'" + errFile + "'";
+    const std::string command = std::string("QT_QPA_PLATFORM=offscreen '") + CHITALKA_READER +
+                                "' --disc '" + dir.Path().string() + "' " + arguments + " 2>'" +
+                                errFile + "'";
     TRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
