@@ -153,8 +153,8 @@ void TSkForm::SetHelpButton(bool on) {
     HelpButton = on;
 }
 
-void TSkForm::AddHotKey(const std::string& specification) {
-    HotKeys.AddKey(specification, Notebook ? Notebook->PageIndex() : -1);
+void TSkForm::AddHotKey(const std::string& description) {
+    HotKeys.AddKey(description, Notebook ? Notebook->PageIndex() : -1);
 }
 
 TNotebook* TSkForm::CreateNotebook() {

@@ -6,6 +6,7 @@
 #include "platform/HostPath.h"
 #include "platform/Notebook.h"
 #include "platform/QtText.h"
+#include "platform/Skin.h"
 #include "platform/SkinFrame.h"
 #include "platform/TitleBar.h"
 
@@ -423,6 +424,29 @@ TEST_F(FormTest, SetFormBoundsGivesTheHiddenWindowsPagesTheirFinalSizeAtOnce) {
     form.show();
     EXPECT_EQ(sizes, std::vector<QSize>{client});
     EXPECT_EQ(notebook->Page(1)->size(), client);
+}
+
+// The engine applies the skin while the window is still hidden and places controls by the page's
+// size right after; the frame's sizes from the skin count at once.
+TEST_F(FormTest, ASkinAppliedToTheHiddenWindowSetsTheFrameAtOnce) {
+    TTempDir dir;
+    dir.Write("frame.skin", "[style]\n#SkinTitleBar { qproperty-captionHeight: 40; "
+                            "qproperty-borderWidth: 7; }\n");
+    const TThemeLink link(dir.Folder() + "frame.skin");
+    TfrmFORM form;
+    TNotebook* notebook = form.CreateNotebook();
+    std::vector<QSize> sizes;
+    form.OnSizeChanged = [&](int w, int h) { sizes.emplace_back(w, h); };
+    link.ApplyTo(&form);
+    EXPECT_EQ(form.SkinForm->CaptionHeight(), 40);
+    EXPECT_EQ(form.SkinForm->BorderWidth(), 7);
+    const QSize client(783 - 14, 540 - 14 - 40);
+    EXPECT_EQ(notebook->Page(0)->size(), client);
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes.back(), client);
+    const size_t reported = sizes.size();
+    form.show();
+    EXPECT_EQ(sizes.size(), reported);
 }
 
 TEST_F(FormTest, ShowModalRunsThroughTheRunnerAndGivesTheModalResult) {
