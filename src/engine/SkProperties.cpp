@@ -37,8 +37,9 @@ QColor ToQColor(TColor color) {
 }
 
 // The widget's font and text colour as a structure file describes fonts, so that a "font" value
-// can change only the parts it names.
-TFontSpec FontSpecOf(const QWidget* widget) {
+// can change only the parts it names. Polished first, so a skin's font counts as the current one.
+TFontSpec FontSpecOf(QWidget* widget) {
+    widget->ensurePolished();
     TFontSpec spec;
     const QFont font = widget->font();
     spec.Name = FromQString(font.family());
@@ -53,6 +54,51 @@ TFontSpec FontSpecOf(const QWidget* widget) {
     return spec;
 }
 
+// A skin's style sheet sets fonts over a widget's own, so the font a "font" key asks for is also
+// kept as a style rule of the widget, written once all its keys are read (a "skin" key after it
+// replaces the widget's style sheet).
+const char* const kFontRule = "chitalkaFontRule";
+const char* const kFontRuleWritten = "chitalkaFontRuleWritten";
+
+QString FontRule(const TFontSpec& spec, bool withColor) {
+    QString decoration;
+    if (spec.Underline)
+        decoration += QStringLiteral(" underline");
+    if (spec.StrikeOut)
+        decoration += QStringLiteral(" line-through");
+    QString rule = QStringLiteral("font-family: \"%1\"; font-size: %2pt; font-weight: %3; "
+                                  "font-style: %4; text-decoration: %5;")
+                       .arg(ToQString(spec.Name))
+                       .arg(spec.Size)
+                       .arg(spec.Bold ? QStringLiteral("bold") : QStringLiteral("normal"))
+                       .arg(spec.Italic ? QStringLiteral("italic") : QStringLiteral("normal"))
+                       .arg(decoration.isEmpty() ? QStringLiteral("none") : decoration.trimmed());
+    if (withColor)
+        rule += QStringLiteral(" color: %1;").arg(ToQColor(spec.Color).name());
+    return rule;
+}
+
+void WriteFontRule(QWidget* widget) {
+    const QString rule = widget->property(kFontRule).toString();
+    if (rule.isEmpty())
+        return;
+    QString sheet = widget->styleSheet();
+    const QString old = widget->property(kFontRuleWritten).toString();
+    if (!old.isEmpty())
+        sheet.remove(old);
+    // Alone the declarations need no selector. Beside the rules of the control's own skin they
+    // take one that outweighs a skin's selectors (type, theme object and state).
+    widget->setProperty("chitalkaFont", true);
+    const QString written =
+        sheet.trimmed().isEmpty()
+            ? rule
+            : "\n*[chitalkaFont=\"true\"][chitalkaFont=\"true\"][chitalkaFont=\"true\"]"
+              "[chitalkaFont=\"true\"] { " +
+                  rule + " }";
+    widget->setProperty(kFontRuleWritten, written);
+    widget->setStyleSheet(sheet + written);
+}
+
 void ApplyFont(QWidget* widget, const std::string& value) {
     const TFontSpec before = FontSpecOf(widget);
     TFontSpec spec = before;
@@ -65,14 +111,19 @@ void ApplyFont(QWidget* widget, const std::string& value) {
     font.setUnderline(spec.Underline);
     font.setStrikeOut(spec.StrikeOut);
     widget->setFont(font);
-    // The palette is touched only for a colour given, so an unset colour keeps following the
-    // skin.
-    if (spec.Color != before.Color) {
+    // The colour is touched only when the value names one, so an unset colour keeps following
+    // the skin.
+    const bool colorGiven = !FieldOf(value, 3).empty();
+    if (colorGiven) {
         QPalette palette = widget->palette();
         for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
             palette.setColor(role, ToQColor(spec.Color));
         widget->setPalette(palette);
     }
+    // A colour given before stays in the rule.
+    const bool keptColor =
+        widget->property(kFontRule).toString().contains(QStringLiteral("color:"));
+    widget->setProperty(kFontRule, FontRule(spec, colorGiven || keptColor));
 }
 
 void ApplyHint(QWidget* widget, const std::string& value) {
@@ -548,6 +599,7 @@ void TSkStract::SetProperty(QObject* control, const std::string& section, const 
 
     const TPakIniFile& file = *Structure;
     bool known = true;
+    bool autoSize = false;
     if (kind == "form") {
         known = ApplyTable<TSkForm>(*this, control, file, section, keys, FormKey);
     } else if (kind == "panel") {
@@ -567,13 +619,10 @@ void TSkStract::SetProperty(QObject* control, const std::string& section, const 
     } else if (kind == "sp_button") {
         known = ApplyTable<TSkSpeedButton>(*this, control, file, section, keys, SpeedButtonKey);
     } else if (kind == "label") {
-        bool autoSize = false;
         known = ApplyTable<TSkLabel>(
             *this, control, file, section, keys,
             [&autoSize](TSkStract& e, TSkLabel* label, const std::string& key,
                         const std::string& value) { LabelKey(e, label, key, value, autoSize); });
-        if (known && autoSize)
-            FitLabelSize(static_cast<TSkLabel*>(widget));
     } else if (kind == "edit_box") {
         known = ApplyTable<TSkEditBox>(*this, control, file, section, keys, EditBoxKey);
     } else if (kind == "check_box") {
@@ -593,6 +642,11 @@ void TSkStract::SetProperty(QObject* control, const std::string& section, const 
         Dialogs().ShowMessage(cp1251::FromUtf8("SetProperty. Объект ") + section +
                               cp1251::FromUtf8(" имеет неизвестный тип ") + kind);
 
-    if (widget && GetAnchors(widget) == 0)
-        SetAnchors(widget, anchorsBefore);
+    if (widget) {
+        WriteFontRule(widget);
+        if (autoSize)
+            FitLabelSize(static_cast<TSkLabel*>(widget));
+        if (GetAnchors(widget) == 0)
+            SetAnchors(widget, anchorsBefore);
+    }
 }

@@ -4,6 +4,7 @@
 #include "engine/StructWindow.h"
 
 #include "platform/Controls.h"
+#include "platform/HostPath.h"
 #include "platform/QtText.h"
 #include "platform/Services.h"
 
@@ -434,6 +435,98 @@ TEST(DispatchTest, FileChoiceParameterAsksWhateverTheCommand) {
     EXPECT_EQ(w.Dialogs.Entries[0].Text, "*.txt");
     EXPECT_EQ(w.Dialogs.Entries[1].Text, "*");
     EXPECT_EQ(w.HandedTexts(), (std::vector<std::string>{"later*open_file"}));
+}
+
+} // namespace
+
+namespace {
+
+// The controls gallery of the demo disc: every control and every action in it works without a
+// single error report.
+TEST(GalleryTest, EveryControlAndActionOfTheGalleryWorks) {
+    TStructWindow w(FromHostPath(std::string(CHITALKA_SOURCE_DIR) + "/content/demo/"));
+    int dialogs = 0;
+    w.OnModal = [&](QWidget* window) {
+        ++dialogs;
+        auto* ok = window->findChild<TSkButton*>("dlg_ok");
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(cp1251::ToUtf8(dynamic_cast<TSkForm*>(window)->Caption()), "Второе окно");
+        ok->click();
+        EXPECT_EQ(dynamic_cast<TSkForm*>(window)->ModalResult(), 1);
+    };
+    w.Form = std::make_unique<TfrmFORM>();
+    w.Engine = std::make_unique<TSkStract>(w.Form.get(), "struct_gallery.txt");
+    w.Engine->LoadStructure();
+    w.Engine->Activate();
+    auto status = [&] { return cp1251::ToUtf8(w.Find<TSkLabel>("status")->FullCaption); };
+    EXPECT_EQ(status().rfind("Окно построено.", 0), 0u);
+    ASSERT_EQ(w.Messages(), TMessages{});
+
+    for (const char* name : {"btn_left", "btn_font", "btn_wrap", "btn_test", "btn_dialog"}) {
+        w.Engine->ClickControl(w.Find<TSkButton>(name));
+        EXPECT_NE(status(), "") << name;
+    }
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(status().rfind("Второе окно закрыто", 0), 0u);
+    w.Engine->ClickControl(w.Find<TSkButton>("btn_menu"));
+    ASSERT_EQ(w.Popups.size(), 1u);
+    EXPECT_EQ(w.Popups[0].Menu, w.Engine->GetPopMenu("pm_colors"));
+
+    w.Engine->ClickControl(w.Find<TSkSpeedButton>("sb_b"));
+    EXPECT_EQ(status(), "В группе нажата кнопка «Центр».");
+    auto* info = w.Find<TSkPanel>("info");
+    auto* sbInfo = w.Find<TSkSpeedButton>("sb_info");
+    w.Engine->ClickControl(sbInfo);
+    EXPECT_FALSE(IsShown(info));
+    EXPECT_FALSE(sbInfo->DownState);
+    EXPECT_EQ(cp1251::ToUtf8(FromQString(sbInfo->toolTip())), "Показать панель сведений");
+    w.Engine->ClickControl(sbInfo);
+    EXPECT_TRUE(IsShown(info));
+    w.Engine->ClickControl(w.Find<TSkSpeedButton>("sb_reset"));
+    EXPECT_FALSE(w.Find<TSkSpeedButton>("sb_a")->IsDown());
+
+    TSkPopMenu* main = w.Engine->GetPopMenu("pm_main");
+    ASSERT_EQ(main->ItemCount(), 6);
+    for (int i = 0; i < main->ItemCount(); ++i)
+        main->ItemAt(i)->trigger();
+    EXPECT_FALSE(IsShown(info));                                 // item 1 toggled it
+    EXPECT_TRUE(w.Find<TParentPanel>("pp_inputs")->isEnabled()); // off, then on again
+    EXPECT_EQ(dialogs, 2);
+    TSkPopMenu* colours = w.Engine->GetPopMenu("pm_colors");
+    EXPECT_TRUE(colours->ItemAt(0)->isChecked());
+    colours->ItemAt(2)->trigger();
+    EXPECT_EQ(status(), "Из меню выбран синий.");
+
+    w.Form->FormKeyDown(0x70, 0);      // F1
+    w.Form->FormKeyDown(0x4D, 0x4000); // Ctrl+M
+    w.Form->FormKeyDown(0x49, 0x4000); // Ctrl+I
+    EXPECT_TRUE(IsShown(info));
+    ASSERT_EQ(w.Popups.size(), 2u);
+    EXPECT_EQ(w.Popups[1].Menu, main);
+    auto* menuButton = w.Find<TSkSpeedButton>("sb_menu");
+    EXPECT_EQ(w.Popups[1].At,
+              menuButton->mapToGlobal(QPoint(0, 0)) + QPoint(0, menuButton->height()));
+
+    auto* list = w.Find<TSkListBox>("list");
+    list->setCurrentRow(0);
+    w.Engine->ClickControl(list);
+    EXPECT_EQ(status(), "Москва — столица России.");
+    auto* combo = w.Find<TSkComboBox>("combo");
+    combo->setCurrentIndex(2); // its change event fires the action
+    EXPECT_EQ(status(), "В выпадающем списке выбрано значение: жёлтый");
+
+    auto* enable = w.Find<TSkCheckBox>("cb_enable");
+    enable->click();
+    EXPECT_FALSE(w.Find<TSkEditBox>("ed_name")->isEnabled());
+    EXPECT_FALSE(w.Find<TSkEditBox>("ed_number")->isEnabled());
+    EXPECT_EQ(status(), "Флажок enable_control: 0 (1 — поля доступны, 0 — нет).");
+    w.Find<TSkCheckBox>("cb_info")->click();
+    EXPECT_FALSE(IsShown(info));
+    w.Engine->ClickControl(w.Find<TSkPanel>("centred"));
+    EXPECT_EQ(status(), "Двойной щелчок по панели выполняет её action.");
+
+    EXPECT_EQ(w.Messages(),
+              (TMessages{"Привет*мир", "Меню*работает", "Горячая клавиша F1*раздел hot_key"}));
 }
 
 } // namespace

@@ -257,6 +257,33 @@ TEST(KeysTest, FontChangesOnlyTheNamedParts) {
     EXPECT_EQ(w.Messages(), TMessages{});
 }
 
+TEST(KeysTest, FontKeyWinsOverTheSkin) {
+    TStructWindow w;
+    w.File("plain.skin",
+           "[style]\nQLabel, QToolButton { font: 9pt \"DejaVu Sans\"; color: #000000; }\n");
+    w.File("own.skin", "[style]\nQToolButton { font: 8pt \"DejaVu Sans\"; }\n");
+    w.Build("[main]\ntype=form\nskin=plain.skin\n"
+            "[l]\ntype=label\nfont=DejaVu Serif*14*#C01020*b\n"
+            "[kept]\ntype=label\n"
+            "[b]\ntype=button\nfont=*12**i\nskin=*own.skin\n");
+    auto* label = w.Find<TSkLabel>("l");
+    label->ensurePolished();
+    EXPECT_EQ(label->font().family(), "DejaVu Serif");
+    EXPECT_EQ(label->font().pointSize(), 14);
+    EXPECT_TRUE(label->font().bold());
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0xC0, 0x10, 0x20));
+    auto* kept = w.Find<TSkLabel>("kept");
+    kept->ensurePolished();
+    EXPECT_EQ(kept->font().pointSize(), 9);
+    // A control's own skin, read after the font key, does not take the font back.
+    auto* button = w.Find<TSkButton>("b");
+    button->ensurePolished();
+    EXPECT_EQ(button->font().pointSize(), 12);
+    EXPECT_TRUE(button->font().italic());
+    EXPECT_EQ(button->palette().color(QPalette::ButtonText), QColor(0, 0, 0)); // the skin's
+    EXPECT_EQ(w.Messages(), TMessages{});
+}
+
 TEST(KeysTest, RepeatedKeyAppliesTwiceWithItsFirstValue) {
     TStructWindow w;
     w.Build(std::string(kForm) + "[b]\ntype=button\ncaption=Первая\ncaption=Вторая\n"

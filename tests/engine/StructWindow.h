@@ -29,8 +29,10 @@ class TStructWindow {
 public:
     static constexpr const char* kFile = "struct_test.txt";
 
-    TStructWindow() {
-        SetProgramFolderOverride(Dir.Folder());
+    TStructWindow() : TStructWindow(std::string()) {}
+    // folder: the program folder to build from (Windows-1251), empty for a fresh temporary one.
+    explicit TStructWindow(const std::string& folder) {
+        SetProgramFolderOverride(folder.empty() ? Dir.Folder() : folder);
         SetModalRunner([this](QWidget* window) {
             ++ModalRuns;
             if (OnModal)
