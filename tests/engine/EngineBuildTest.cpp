@@ -160,7 +160,8 @@ TEST_F(Build, ObjectsComeIntoBeingParentsFirstSiblingsInFileOrder) {
          "[Main]\ntype=form\n[a]\ntype=label\nmaster=MAIN\n[b]\ntype=label\n",
          {"a", "b"}},
         {"popup menu last in the file comes first",
-         "[main]\ntype=form\n[b]\ntype=sp_button\nmenu=m\n[m]\ntype=pop_menu\ncaption=Один\naction=nil\n",
+         "[main]\ntype=form\n[b]\ntype=sp_button\nmenu=m\n"
+         "[m]\ntype=pop_menu\ncaption=Один\naction=nil\n",
          {"m", "b"}},
         {"scroll box and parent panel hold children",
          "[main]\ntype=form\n[box]\ntype=scroll_box\n[in]\ntype=button\nmaster=box\n"
@@ -619,7 +620,8 @@ TEST_F(Build, LookupsIgnoreLetterCaseAndReportMisses) {
 
 TEST_F(Build, FreeingTheEngineDestroysEachOfItsObjectsOnce) {
     Make("[main]\ntype=form\n[p]\ntype=panel\n[in]\ntype=panel\nmaster=p\n"
-         "[b]\ntype=button\nmaster=in\n[m]\ntype=pop_menu\ncaption=a\naction=nil\n[box]\ntype=scroll_box\n"
+         "[b]\ntype=button\nmaster=in\n[m]\ntype=pop_menu\ncaption=a\naction=nil\n"
+         "[box]\ntype=scroll_box\n"
          "[deep]\ntype=label\nmaster=box\n[gone]\ntype=label\n");
     std::vector<QPointer<QObject>> objects(Engine->AllObjects().begin(),
                                            Engine->AllObjects().end());
