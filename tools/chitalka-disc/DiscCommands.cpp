@@ -141,6 +141,9 @@ const std::vector<TDiscCommand>& DiscCommands() {
          ExtractCommand},
         {"verify", "ARCHIVE", "check the header, the directory and every entry's bounds",
          VerifyCommand},
+        {"tokens", "FILE [--blocks]",
+         "the search tokenizer's events for a document, one line each (OnBlock with --blocks)",
+         TokensCommand},
     };
     return commands;
 }

@@ -35,6 +35,7 @@ int ListCommand(const TDiscArgs& args);
 int CatCommand(const TDiscArgs& args);
 int ExtractCommand(const TDiscArgs& args);
 int VerifyCommand(const TDiscArgs& args);
+int TokensCommand(const TDiscArgs& args);
 
 // Shared by the commands.
 

@@ -1,0 +1,599 @@
+#include "search/HtmlParser.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::array<std::string_view, 256> MakeEntityNames() {
+    std::array<std::string_view, 256> names{};
+    names[34] = "quot";
+    names[38] = "amp";
+    names[60] = "lt";
+    names[62] = "gt";
+    constexpr std::string_view latin1[96] = {
+        "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",
+        "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn",
+        "sup2",   "sup3",   "acute",  "micro",  "para",   "middot", "cedil",  "sup1",   "ordm",
+        "raquo",  "frac14", "frac12", "frac34", "iquest", "Agrave", "Aacute", "Acirc",  "Atilde",
+        "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave",
+        "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde",
+        "Ouml",   "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",
+        "szlig",  "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
+        "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",   "eth",
+        "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide", "oslash", "ugrave",
+        "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml",
+    };
+    for (size_t i = 0; i < 96; ++i)
+        names[160 + i] = latin1[i];
+    return names;
+}
+
+// Character classes of the scanner, one bit each.
+enum : unsigned char {
+    kSpace = 1,    // TAB, LF, CR, space
+    kNameStop = 2, // ends a tag name or an unquoted value: whitespace, ">"
+    kAttrStop = 4, // ends an attribute name: whitespace, "=", ">"
+};
+
+constexpr std::array<unsigned char, 256> MakeClasses() {
+    std::array<unsigned char, 256> c{};
+    for (unsigned char s : {'\t', '\n', '\r', ' '})
+        c[s] = kSpace | kNameStop | kAttrStop;
+    c['>'] = kNameStop | kAttrStop;
+    c['='] = kAttrStop;
+    return c;
+}
+
+constexpr std::array<unsigned char, 256> kClass = MakeClasses();
+
+inline bool Is(char c, unsigned char cls) {
+    return (kClass[static_cast<unsigned char>(c)] & cls) != 0;
+}
+
+// Named references sorted by name for a binary search.
+struct TNamedRef {
+    std::string_view Name;
+    unsigned char Code;
+};
+
+struct TNameIndex {
+    std::array<TNamedRef, 100> Refs{};
+    size_t Count = 0;
+    TNameIndex() {
+        for (size_t code = 0; code < 256; ++code)
+            if (!EntityNames[code].empty())
+                Refs[Count++] = {EntityNames[code], static_cast<unsigned char>(code)};
+        std::sort(Refs.begin(), Refs.begin() + static_cast<std::ptrdiff_t>(Count),
+                  [](const TNamedRef& a, const TNamedRef& b) { return a.Name < b.Name; });
+    }
+};
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The byte a reference's name stands for, or -1 when it stands for none. Numbers keep only their
+// low 8 bits, which the running value is reduced to, so any number of digits is safe.
+int ReferenceCode(std::string_view name) {
+    if (name.empty())
+        return -1;
+    if (name[0] == '#') {
+        const bool hex = name.size() >= 2 && (name[1] == 'x' || name[1] == 'X');
+        const std::string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty())
+            return -1;
+        unsigned value = 0;
+        for (char c : digits) {
+            const int d = hex ? HexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+            if (d < 0)
+                return -1;
+            value = (value * (hex ? 16u : 10u) + static_cast<unsigned>(d)) & 0xFFu;
+        }
+        return static_cast<int>(value);
+    }
+    static const TNameIndex index;
+    const auto* end = index.Refs.begin() + index.Count;
+    const auto* it =
+        std::lower_bound(index.Refs.begin(), end, name,
+                         [](const TNamedRef& r, std::string_view n) { return r.Name < n; });
+    return it != end && it->Name == name ? it->Code : -1;
+}
+
+const char* Find(const char* from, const char* to, char c) {
+    return static_cast<const char*>(std::memchr(from, c, static_cast<size_t>(to - from)));
+}
+
+void AppendDecoded(std::string_view text, std::string& out) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const char* semi = nullptr; // the first ";" after the last "&" looked at, kept while ahead
+    while (p < end) {
+        const char* amp = Find(p, end, '&');
+        if (!amp) {
+            out.append(p, end);
+            return;
+        }
+        out.append(p, amp);
+        // The ";" is searched for once per stretch, not once per "&", so that a long row of "&"
+        // without a ";" stays linear.
+        if (!semi || semi <= amp)
+            semi = Find(amp + 1, end, ';');
+        if (!semi) {
+            out.append(amp, end);
+            return;
+        }
+        if (const char* next = Find(amp + 1, semi, '&')) {
+            out.append(amp, next);
+            p = next;
+            continue;
+        }
+        const int code =
+            ReferenceCode(std::string_view(amp + 1, static_cast<size_t>(semi - amp - 1)));
+        if (code >= 0)
+            out += static_cast<char>(code);
+        else
+            out.append(amp, semi + 1);
+        p = semi + 1;
+    }
+}
+
+// Whether the bytes are already lines each ended by CR LF: then they are their own joined text.
+bool AllLinesEndCrLf(std::string_view bytes) {
+    const size_t n = bytes.size();
+    if (n < 2 || bytes[n - 2] != '\r' || bytes[n - 1] != '\n')
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (p[0] == '\n')
+        return false;
+    // Branch-free so that the compiler vectorizes it: a CR not before an LF, or an LF not after
+    // a CR.
+    unsigned char bad = 0;
+    for (size_t i = 1; i + 1 < n; ++i)
+        bad |= static_cast<unsigned char>((p[i] == '\r') & (p[i + 1] != '\n')) |
+               static_cast<unsigned char>((p[i] == '\n') & (p[i - 1] != '\r'));
+    return bad == 0 && !(p[0] == '\r' && p[1] != '\n');
+}
+
+// The lines of bytes (ended by CR LF, LF or CR; a NUL ends the text) joined, each followed by
+// CR LF. out is replaced; its memory is reused.
+void JoinLines(std::string_view bytes, std::string& out) {
+    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
+        bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
+    if (bytes.empty() || AllLinesEndCrLf(bytes)) {
+        out.assign(bytes);
+        return;
+    }
+    out.clear();
+    out.reserve(bytes.size() + bytes.size() / 8 + 2);
+    size_t start = 0;
+    const size_t n = bytes.size();
+    while (start < n) {
+        size_t end = start;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        out.append(bytes.data() + start, end - start);
+        out += "\r\n";
+        if (end < n && bytes[end++] == '\r' && end < n && bytes[end] == '\n')
+            ++end;
+        start = end;
+    }
+}
+
+void SplitLines(std::string_view text, std::vector<std::string>& lines) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        lines.emplace_back(text.substr(start, end - start));
+        if (end < text.size() && text[end++] == '\r' && end < text.size() && text[end] == '\n')
+            ++end;
+        start = end;
+    }
+}
+
+bool IsScriptName(const char* p, size_t n) {
+    static constexpr char kScript[] = "script";
+    if (n != 6)
+        return false;
+    for (size_t i = 0; i < 6; ++i) {
+        char c = p[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != kScript[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const std::array<std::string_view, 256> EntityNames = MakeEntityNames();
+
+std::string THtmlAttributes::Line(size_t i) const {
+    const THtmlAttribute& a = Items[i];
+    std::string line;
+    line.reserve(a.Name.size() + 1 + a.Value.size());
+    line.append(a.Name);
+    line += '=';
+    line.append(a.Value);
+    return line;
+}
+
+void DecodeEntities(std::string_view text, std::string& out) {
+    out.clear();
+    AppendDecoded(text, out);
+}
+
+std::string DecodeEntities(std::string_view text) {
+    std::string out;
+    AppendDecoded(text, out);
+    return out;
+}
+
+// ---- Content ----
+
+std::vector<std::string> TLegHtmlParser::Content() const {
+    std::vector<std::string> lines;
+    SplitLines(ContentText(), lines);
+    return lines;
+}
+
+void TLegHtmlParser::SetContent(const std::vector<std::string>& lines) {
+    std::string text;
+    size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    ReplaceContent(std::move(text));
+}
+
+void TLegHtmlParser::LoadContent(std::string_view bytes) {
+    // The text being parsed stays put until the parse returns: the events' views point into it.
+    std::string& target = Parsing ? Pending : Text;
+    JoinLines(bytes, target);
+    if (Parsing) {
+        HasPending = true;
+        Stopped = true;
+    } else {
+        HasWorking = false;
+    }
+}
+
+void TLegHtmlParser::ReplaceContent(std::string&& text) {
+    if (Parsing) {
+        Pending = std::move(text);
+        HasPending = true;
+        Stopped = true;
+    } else {
+        Text = std::move(text);
+        HasWorking = false;
+    }
+}
+
+// ---- Parse ----
+
+void TLegHtmlParser::Parse() {
+    if (Parsing)
+        return;
+    if (!HasWorking && !EndParser)
+        HasWorking = true; // the working text is Content's text
+    const std::string_view text = WorkingText();
+    T = text.data();
+    N = text.size();
+    Mode = TMode::Normal;
+    Parsing = true;
+    Stopped = false;
+    StepCount = 0;
+    Raw.reserve(16);
+    size_t pos = 0;
+    while (pos < N && !Stopped) {
+        Attributes.Items.clear();
+        ErrorCode = 0;
+        TokenStart = pos;
+        ++StepCount;
+        pos = ReadToken(pos);
+        // Every error is cleared once seen, reported or not, so that it cannot leak into the
+        // reading of later tokens.
+        if (ErrorCode != 0 && OnError) {
+            bool abort = false;
+            OnError(*this, ErrorCode, ErrorPosition, abort);
+            if (abort)
+                break;
+        }
+    }
+    ErrorCode = 0;
+    Parsing = false;
+    Stopped = false;
+    if (HasPending) {
+        Text.swap(Pending);
+        HasPending = false;
+        HasWorking = false;
+    }
+}
+
+size_t TLegHtmlParser::ReadToken(size_t s) {
+    if (Mode == TMode::Script)
+        return ReadScript(s);
+    if (T[s] != '<')
+        return ReadText(s);
+    if (N - s >= 4 && T[s + 1] == '!' && T[s + 2] == '-' && T[s + 3] == '-')
+        return ReadComment(s);
+    return ReadMarkup(s);
+}
+
+size_t TLegHtmlParser::ReadText(size_t s) {
+    const char* const begin = T + s;
+    const char* lt = Find(begin, T + N, '<');
+    const char* end = lt ? lt : T + N;
+    if (const char* gt = Find(begin, end, '>')) {
+        Fail(heGreaterInText, static_cast<size_t>(gt - T) + 1);
+        return static_cast<size_t>(end - T);
+    }
+    const size_t next = static_cast<size_t>(end - T);
+    // One trailing line break belongs to the source's layout, not to the text.
+    if (end - begin >= 2 && end[-2] == '\r' && end[-1] == '\n')
+        end -= 2;
+    else if (end > begin && (end[-1] == '\n' || end[-1] == '\r'))
+        --end;
+    if (end == begin)
+        return next;
+    if (OnBlock)
+        OnBlock(*this, std::string_view(begin, static_cast<size_t>(end - begin)));
+    if (OnText) {
+        const char* a = begin;
+        while (a < end && static_cast<unsigned char>(*a) <= 32)
+            ++a;
+        const char* b = end;
+        while (b > a && static_cast<unsigned char>(b[-1]) <= 32)
+            --b;
+        if (a < b) {
+            std::string_view token(a, static_cast<size_t>(b - a));
+            if (Translate && Find(a, b, '&')) {
+                DecodeEntities(token, Decoded);
+                token = Decoded;
+            }
+            if (!token.empty())
+                OnText(*this, token);
+        }
+    }
+    return next;
+}
+
+size_t TLegHtmlParser::StepPastClose(size_t p) const {
+    ++p;
+    if (p < N && T[p] == '\r') {
+        ++p;
+        if (p < N && T[p] == '\n')
+            ++p;
+    }
+    return p;
+}
+
+size_t TLegHtmlParser::ReadComment(size_t s) {
+    const size_t contentBegin = s + 4;
+    size_t p = contentBegin;
+    for (;;) {
+        const void* dashes = p < N ? memmem(T + p, N - p, "--", 2) : nullptr;
+        if (!dashes) {
+            Fail(heCommentOpen, N + 1);
+            return N;
+        }
+        const size_t contentEnd = static_cast<size_t>(static_cast<const char*>(dashes) - T);
+        p = contentEnd;
+        while (p + 1 < N && T[p] == '-') // stops at the last character
+            ++p;
+        while (p < N && Is(T[p], kSpace))
+            ++p;
+        if (p >= N) {
+            Fail(heMarkupEnded, p + 1);
+            return N;
+        }
+        if (T[p] != '>')
+            continue; // "--" inside the comment: search on from here
+        if (OnBlock)
+            OnBlock(*this, std::string_view(T + s, p - s + 1));
+        const std::string_view content(T + contentBegin, contentEnd - contentBegin);
+        if (Mode != TMode::Normal) {
+            if (OnScript)
+                OnScript(*this, content);
+        } else if (OnComment) {
+            OnComment(*this, content);
+        }
+        Mode = TMode::Normal;
+        return StepPastClose(p);
+    }
+}
+
+bool TLegHtmlParser::ReadAttributes(size_t& p) {
+    const bool keep = static_cast<bool>(OnTag);
+    while (p < N && T[p] != '>') {
+        while (p < N && Is(T[p], kSpace))
+            ++p;
+        if (p >= N)
+            return false;
+        const size_t name = p;
+        while (p < N && !Is(T[p], kAttrStop))
+            ++p;
+        if (p >= N)
+            return false;
+        if (p == name)
+            return true; // an "=" where a name should be: the attributes end here
+        const size_t nameEnd = p;
+        while (p < N && Is(T[p], kSpace))
+            ++p;
+        if (p >= N)
+            return false;
+        if (T[p] != '=')
+            continue; // a name without a value is dropped
+        ++p;
+        while (p < N && Is(T[p], kSpace))
+            ++p;
+        if (p >= N)
+            return false;
+        size_t value = 0;
+        size_t valueEnd = 0;
+        if (T[p] == '"' || T[p] == '\'') {
+            value = p + 1;
+            const char* close = Find(T + value, T + N, T[p]);
+            if (!close)
+                return false;
+            valueEnd = static_cast<size_t>(close - T);
+            p = valueEnd + 1;
+        } else {
+            value = p;
+            while (p < N && !Is(T[p], kNameStop))
+                ++p;
+            if (p >= N)
+                return false;
+            valueEnd = p;
+        }
+        if (keep)
+            Raw.push_back({name, nameEnd, value, valueEnd});
+    }
+    return true;
+}
+
+size_t TLegHtmlParser::ReadMarkup(size_t s) {
+    size_t p = s + 1;
+    while (p < N && Is(T[p], kSpace))
+        ++p;
+    if (p >= N) {
+        Fail(heMarkupEnded, N + 1);
+        return N;
+    }
+    const bool declaration = T[p] == '!';
+    size_t name = 0;
+    size_t nameEnd = 0;
+    Raw.clear();
+    if (declaration) {
+        name = ++p;
+        const char* gt = Find(T + p, T + N, '>');
+        if (!gt) {
+            Fail(heMarkupEnded, N + 1);
+            return N;
+        }
+        p = nameEnd = static_cast<size_t>(gt - T);
+    } else {
+        name = p;
+        while (p < N && !Is(T[p], kNameStop))
+            ++p;
+        if (p >= N) {
+            Fail(heMarkupEnded, N + 1);
+            return N;
+        }
+        nameEnd = p;
+        if (nameEnd > name && !ReadAttributes(p)) {
+            Fail(heMarkupEnded, N + 1);
+            return N;
+        }
+        if (IsScriptName(T + name, nameEnd - name))
+            Mode = TMode::Script;
+    }
+    if (p >= N) {
+        Fail(heMarkupEnded, N + 1);
+        return N;
+    }
+    // The markup runs to the character reached, normally its ">".
+    if (const char* lt = Find(T + s + 1, T + p + 1, '<')) {
+        Fail(heLessInTag, static_cast<size_t>(lt - T) + 1);
+        return p;
+    }
+    if (OnBlock)
+        OnBlock(*this, std::string_view(T + s, p - s + 1));
+    if (declaration) {
+        if (OnDTDTag) {
+            std::string_view text(T + name, nameEnd - name);
+            if (Translate && Find(T + name, T + nameEnd, '&')) {
+                DecodeEntities(text, Decoded);
+                text = Decoded;
+            }
+            OnDTDTag(*this, text);
+        }
+    } else if (OnTag) {
+        RaiseTag(name, nameEnd);
+    }
+    return StepPastClose(p);
+}
+
+void TLegHtmlParser::RaiseTag(size_t name, size_t nameEnd) {
+    // Decoded text is never longer than its source, so with room for the whole markup the buffer
+    // never moves while the views into it are taken.
+    size_t room = nameEnd - name;
+    for (const auto& r : Raw)
+        room += (r.NameEnd - r.Name) + (r.ValueEnd - r.Value);
+    TagDecoded.clear();
+    TagDecoded.reserve(room);
+    auto text = [this](size_t b, size_t e) {
+        const std::string_view raw(T + b, e - b);
+        if (!Translate || !Find(T + b, T + e, '&'))
+            return raw;
+        const size_t at = TagDecoded.size();
+        AppendDecoded(raw, TagDecoded);
+        return std::string_view(TagDecoded.data() + at, TagDecoded.size() - at);
+    };
+    auto& items = Attributes.Items;
+    for (const auto& r : Raw)
+        items.push_back({text(r.Name, r.NameEnd), text(r.Value, r.ValueEnd)});
+    OnTag(*this, text(name, nameEnd), Attributes);
+}
+
+size_t TLegHtmlParser::FindScriptEnd(size_t from) const {
+    static constexpr char kEnd[] = "</script>";
+    const char* p = T + from;
+    const char* const end = T + N;
+    while (end - p >= 9) {
+        const char* lt = Find(p, end - 8, '<');
+        if (!lt)
+            return std::string_view::npos;
+        size_t i = 1;
+        for (; i < 9; ++i) {
+            char c = lt[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            if (c != kEnd[i])
+                break;
+        }
+        if (i == 9)
+            return static_cast<size_t>(lt - T);
+        p = lt + 1;
+    }
+    return std::string_view::npos;
+}
+
+size_t TLegHtmlParser::ReadScript(size_t s) {
+    size_t p = s;
+    while (p < N && Is(T[p], kSpace))
+        ++p;
+    if (p >= N) {
+        Fail(heScriptUnclosed, N + 1);
+        return N;
+    }
+    if (N - p >= 4 && std::memcmp(T + p, "<!--", 4) == 0) {
+        Mode = TMode::ScriptComment; // the next token reads the comment
+        return p;
+    }
+    const size_t close = FindScriptEnd(s);
+    if (close == std::string_view::npos) {
+        Fail(heScriptUnclosed, N + 1);
+        return N;
+    }
+    const std::string_view body(T + s, close - s);
+    if (OnBlock)
+        OnBlock(*this, body);
+    if (OnScript)
+        OnScript(*this, body);
+    Mode = TMode::Normal;
+    return close; // the end tag is read next as the tag "/script"
+}

@@ -1,0 +1,138 @@
+// The search's matching rule over one document, and the lines of the search index.
+
+#include "search/SearchMatcher.h"
+#include "common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Matches(const std::string& document, const std::string& searchText) {
+    TLegHtmlParser parser;
+    TSearchMatcher matcher(searchText);
+    return matcher.MatchDocument(parser, document);
+}
+
+} // namespace
+
+TEST(SearchMatcher, MatchingRule) {
+    struct TCase {
+        const char* What;
+        std::string Document;
+        std::string Search; // as typed
+        bool Found;
+    };
+    const TCase cases[] = {
+        {"a word in a paragraph", "<p>one two three</p>", "two", true},
+        {"two words with their space", "<p>one two three</p>", "one two", true},
+        {"only inside the title element", "<title>rare</title><p>text</p>", "rare", false},
+        {"the title element with attributes", "<title lang=ru>rare</title>", "rare", false},
+        {"after the title element", "<title>x</title><p>rare</p>", "rare", true},
+        {"inside an upper-case TITLE element", "<TITLE>rare</TITLE>", "rare", true},
+        {"an upper-case /TITLE does not end the element", "<title>a</TITLE>rare", "rare", false},
+        {"a tag between the two words", "<p>one <b>two</b></p>", "one two", false},
+        {"a line break between the two words", "<p>one\r\ntwo</p>", "one two", false},
+        {"a line break typed into the search text", "<p>one\r\ntwo</p>", "one\r\ntwo", true},
+        {"&nbsp; is byte 160, not a space", "<p>one&nbsp;two</p>", "one two", false},
+        {"&nbsp; matched by byte 160", "<p>one&nbsp;two</p>", "one\xA0two", true},
+        {"references decoded", "<p>fish &amp; chips</p>", "fish & chips", true},
+        {"capital Cyrillic typed, small written", W("<p>Слово о полку</p>"), W("СЛОВО О"), true},
+        {"small Cyrillic typed, capital written", W("<p>ЁЛКА</p>"), W("ёлка"), true},
+        {"Latin letters fold too", "<p>Hello World</p>", "hello WORLD", true},
+        {"a run holding > is not delivered", "<p>rare 1 > 0</p>", "rare", false},
+        {"the same word in another run is", "<p>rare 1 > 0</p><p>rare</p>", "rare", true},
+        {"not in comments", "<!-- rare --><p>x</p>", "rare", false},
+        {"not in scripts", "<script>rare</script>", "rare", false},
+        {"not in tag names or attribute values", "<rare title=rare>x", "rare", false},
+        {"spaces at the ends of a run are trimmed", "<p> a </p>", " a", false},
+        {"the whole search text must fit one run", "<p>ab</p>", "abc", false},
+        {"an empty search text finds nothing", "<p>x</p>", "", false},
+        {"an empty document", "", "x", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Matches(c.Document, c.Search), c.Found) << c.What;
+}
+
+TEST(SearchMatcher, StopsAtTheFirstMatch) {
+    TLegHtmlParser parser;
+    TSearchMatcher matcher("two");
+    matcher.Attach(parser);
+    std::vector<std::string> seen;
+    auto text = parser.OnText;
+    parser.OnText = [&](TLegHtmlParser& p, std::string_view t) {
+        seen.emplace_back(t);
+        text(p, t);
+    };
+    matcher.BeginDocument();
+    parser.LoadContent("<p>one</p><p>two</p><p>three</p><p>two</p>");
+    parser.Parse();
+    EXPECT_TRUE(matcher.Found());
+    EXPECT_EQ(seen, (std::vector<std::string>{"one", "two"}));
+
+    // The states start afresh for each document; the search text is kept lower-cased.
+    matcher.SetSearchText(W("ПОЛКУ"));
+    EXPECT_EQ(matcher.FindText(), W("полку"));
+    matcher.BeginDocument();
+    matcher.Tag("title");
+    EXPECT_TRUE(matcher.InTitle());
+    EXPECT_FALSE(matcher.Text(W("полку")));
+    matcher.Tag("TITLE");
+    EXPECT_TRUE(matcher.InTitle());
+    matcher.Tag("/title");
+    EXPECT_FALSE(matcher.InTitle());
+    EXPECT_TRUE(matcher.Text(W("о Полку")));
+    EXPECT_TRUE(matcher.Found());
+    matcher.BeginDocument();
+    EXPECT_FALSE(matcher.Found());
+}
+
+// One parser and one matcher over several documents, as the search runs them.
+TEST(SearchMatcher, FixtureEssay) {
+    const std::string essay = ReadFileBytes(FixturePath("tokenizer/essay.htm"));
+    ASSERT_FALSE(essay.empty());
+    struct TCase {
+        std::string Search;
+        bool Found;
+    };
+    const TCase cases[] = {
+        {W("слово о полку"), false},               // the title only
+        {W("глава первая"), false},                // "&nbsp;" between
+        {W("Глава") + "\xA0" + W("ПЕРВАЯ"), true}, // with byte 160
+        {W("НАЧЯТИ СТАРЫМИ"), true},
+        {W("братие, начяти"), false}, // a line break between
+        {W("жирный и"), false},       // a tag between
+        {W("курсив"), true},
+        {W("цена"), false}, // its run holds a ">"
+        {W("оглавление"), false},
+        {"x();", false},
+        {"style.css", false},
+    };
+    TLegHtmlParser parser;
+    TSearchMatcher matcher;
+    for (const auto& c : cases) {
+        matcher.SetSearchText(c.Search);
+        EXPECT_EQ(matcher.MatchDocument(parser, essay), c.Found) << cp1251::ToUtf8(c.Search);
+    }
+}
+
+TEST(SearchMatcher, IndexLines) {
+    struct TCase {
+        std::string Line;
+        std::string Name;
+        std::string Title;
+    };
+    const TCase cases[] = {
+        {W("essays\\a.htm#;#Первое эссе"), "essays\\a.htm", W("Первое эссе")},
+        {"a.htm#;#one#;#two", "a.htm", "one#;#two"},
+        {"a.htm", "a.htm", ""},
+        {"a.htm#;#", "a.htm", ""},
+        {"#;#title", "", "title"},
+        {"a.htm#;", "a.htm#;", ""},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        const TIndexLine line = SplitIndexLine(c.Line);
+        EXPECT_EQ(line.Name, c.Name) << c.Line;
+        EXPECT_EQ(line.Title, c.Title) << c.Line;
+    }
+}
