@@ -513,3 +513,72 @@ TEST_F(DiscToolTest, Usage) {
     for (const char* command : {"pack", "list", "cat", "extract", "verify"})
         EXPECT_TRUE(Contains(help.Out, std::string("  ") + command + " ")) << command;
 }
+
+// tokens: the tokenizer's events for a document read from the disk, one line each.
+TEST_F(DiscToolTest, TokensOfDocuments) {
+    struct TCase {
+        std::vector<std::string> Options;
+        std::string Document; // fixture
+        std::string Expected; // fixture
+    };
+    const TCase cases[] = {
+        {{}, "tokenizer/essay.htm", "tokenizer/essay.tokens.txt"},
+        {{"--blocks"}, "tokenizer/broken.htm", "tokenizer/broken.blocks.txt"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"tokens", FixturePath(c.Document)};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        TResult r = Run(args);
+        EXPECT_EQ(r.Status, 0) << c.Document << "\n" << r.Err;
+        EXPECT_EQ(r.Err, "") << c.Document;
+        EXPECT_EQ(r.Out, ReadFileBytes(FixturePath(c.Expected))) << c.Document;
+        // The option may come first.
+        std::rotate(args.begin() + 1, args.begin() + 2, args.end());
+        EXPECT_EQ(Run(args).Out, r.Out) << c.Document;
+    }
+
+    // A Cyrillic file name; text written as UTF-8 with its control characters escaped.
+    const std::string name =
+        Dir.Write("Эссе.htm", W("<p>Ёж\tи\\уж\r\nвместе</p><p>&nbsp;")).string();
+    TResult r = Run({"tokens", name, "--blocks"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "OnBlock\t<p>\nOnTag\tp\n"
+                     "OnBlock\tЁж\\tи\\\\уж\\r\\nвместе\nOnText\tЁж\\tи\\\\уж\\r\\nвместе\n"
+                     "OnBlock\t</p>\nOnTag\t/p\nOnBlock\t<p>\nOnTag\tp\n"
+                     "OnBlock\t&nbsp;\nOnText\t\u00A0\n");
+    r = Run({"tokens", Dir.Write("empty.htm", "").string()});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, "");
+
+    // A name the disk does not hold: the reader's message, nothing on standard output.
+    r = Run({"tokens", Path("нет.htm")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, "Не найден файл \r\n" + Path("нет.htm") + "\n");
+}
+
+TEST_F(DiscToolTest, TokensUsage) {
+    const std::string file = Dir.Write("a.htm", "<p>a</p>").string();
+    struct TCase {
+        std::vector<std::string> Args;
+        int Status;
+    };
+    const TCase cases[] = {
+        {{"tokens"}, 2},
+        {{"tokens", file, file}, 2},
+        {{"tokens", file, "--frob"}, 2},
+        {{"tokens", "--blocks"}, 2},
+        {{"tokens", ""}, 2},
+        {{"tokens", "--help"}, 0},
+    };
+    for (const auto& c : cases) {
+        const TResult r = Run(c.Args);
+        const std::string what = c.Args.size() > 1 ? c.Args[1] : "(none)";
+        EXPECT_EQ(r.Status, c.Status) << what;
+        EXPECT_TRUE(Contains(c.Status == 0 ? r.Out : r.Err, "usage: chitalka-disc tokens FILE"))
+            << what << "\n"
+            << r.Out << r.Err;
+    }
+    EXPECT_TRUE(Contains(Run({"--help"}).Out, "  tokens FILE [--blocks]"));
+}
