@@ -170,6 +170,15 @@ TEST(DispatchTest, EditBoxFiresOnEnterOrOnEveryKey) {
     EXPECT_EQ(w.HandedTexts(), (std::vector<std::string>{"search", "search"}));
 }
 
+TEST(DispatchTest, CheckableTreeSelectionGoesThroughTheClickHandler) {
+    TOwned w;
+    w.Build(std::string(kForm) + "[b]\ntype=button\naction=picked\n");
+    auto* b = w.Find<TSkButton>("b");
+    w.Engine->TreeExItemChanged(b, nullptr); // the selection went: nothing fires
+    w.Engine->TreeExItemChanged(b, b);
+    EXPECT_EQ(w.HandedTexts(), (std::vector<std::string>{"picked"}));
+}
+
 TEST(DispatchTest, ShowHideEnableAndLabelActions) {
     TStructWindow w;
     w.Build(std::string(kForm) + "[p]\ntype=panel\nleft=20\ntop=30\nwidth=100\nheight=50\n"
