@@ -15,6 +15,7 @@
 #include "engine/Splash.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
+#include "platform/Cursors.h"
 #include "platform/ConvertError.h"
 #include "platform/Notebook.h"
 #include "platform/Services.h"
@@ -259,8 +260,9 @@ void TSkStract::LoadStructure() {
     }
     TBuildDepthGuard depth;
 
-    // Qt's hint font is Unicode; the program's cursors are the platform's, looked up by number.
+    // Qt's hint font is Unicode: no character set to choose.
     Structure = std::make_unique<TPakIniFile>(Form->StructFile);
+    RegisterProgramCursors();
     TStrings sections;
     Structure->ReadSections(sections);
     if (sections.empty()) {

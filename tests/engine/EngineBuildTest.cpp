@@ -19,6 +19,7 @@
 #include "engine/Splash.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
+#include "platform/Cursors.h"
 #include "platform/ConvertError.h"
 #include "platform/HostPath.h"
 #include "platform/MemoryServices.h"
@@ -310,6 +311,15 @@ TEST_F(Build, UnknownTypesGoToTheOwnerOrAreReported) {
     EXPECT_EQ(parentSeen, Page());
     EXPECT_EQ(linesSeen, (TStrings{"type=Wobble", "key=1"}));
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(Build, ABuildPutsBackTheProgramsCursors) {
+    for (int number : {crZoom, crZoomIn, crZoomOut, crHandOpened, crHandClosed})
+        RegisterCursor(number, QCursor(Qt::ArrowCursor));
+    Make("[main]\ntype=form\n[l]\ntype=label\ncursor=141\n");
+    for (int number : {crZoom, crZoomIn, crZoomOut, crHandOpened, crHandClosed})
+        EXPECT_EQ(CursorFromNumber(number).shape(), Qt::BitmapCursor) << number;
+    EXPECT_EQ(Find<QWidget>("l")->cursor().shape(), Qt::BitmapCursor);
 }
 
 TEST_F(Build, PresetsBeforeTheKeys) {
