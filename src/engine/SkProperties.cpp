@@ -541,8 +541,10 @@ void TSkStract::ApplyLayoutKeys(QWidget* control, const std::string& section,
     if (!control || !Structure)
         return;
     const std::string kind = cp1251::Lower(type);
-    const bool isForm = kind == "form";
-    const bool percent = kind == "panel" || kind == "parent_panel";
+    auto* form = kind == "form" ? dynamic_cast<TSkForm*>(control) : nullptr;
+    const bool isForm = form != nullptr;
+    auto* panel =
+        kind == "panel" || kind == "parent_panel" ? dynamic_cast<TSkPanelBase*>(control) : nullptr;
     SetAnchors(control, 0);
     TStrings keys;
     Structure->ReadSection(section, keys);
@@ -550,10 +552,9 @@ void TSkStract::ApplyLayoutKeys(QWidget* control, const std::string& section,
         const std::string key = cp1251::Lower(*it);
         const std::string value = Structure->ReadString(section, *it, "");
         if (key == "top" || key == "left" || key == "width" || key == "height") {
-            if (isForm) {
-                SetFormEdge(static_cast<TSkForm*>(control), key, StrToInt(value));
-            } else if (percent && (key == "width" || key == "height")) {
-                auto* panel = static_cast<TSkPanelBase*>(control);
+            if (form) {
+                SetFormEdge(form, key, StrToInt(value));
+            } else if (panel && (key == "width" || key == "height")) {
                 if (key == "width")
                     panel->SetWidthText(value);
                 else
