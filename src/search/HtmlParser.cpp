@@ -1,7 +1,10 @@
 #include "search/HtmlParser.h"
 
-#include <algorithm>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -51,22 +54,42 @@ inline bool Is(char c, unsigned char cls) {
     return (kClass[static_cast<unsigned char>(c)] & cls) != 0;
 }
 
-// Named references sorted by name for a binary search.
-struct TNamedRef {
-    std::string_view Name;
-    unsigned char Code;
-};
-
-struct TNameIndex {
-    std::array<TNamedRef, 100> Refs{};
-    size_t Count = 0;
-    TNameIndex() {
-        for (size_t code = 0; code < 256; ++code)
-            if (!EntityNames[code].empty())
-                Refs[Count++] = {EntityNames[code], static_cast<unsigned char>(code)};
-        std::sort(Refs.begin(), Refs.begin() + static_cast<std::ptrdiff_t>(Count),
-                  [](const TNamedRef& a, const TNamedRef& b) { return a.Name < b.Name; });
+// Named references by a hash of the name: a lookup costs one or two comparisons.
+class TNameTable {
+public:
+    TNameTable() {
+        for (size_t code = 0; code < 256; ++code) {
+            const std::string_view name = EntityNames[code];
+            if (name.empty())
+                continue;
+            size_t h = Hash(name);
+            while (!Slots[h].Name.empty())
+                h = (h + 1) % Slots.size();
+            Slots[h] = {name, static_cast<unsigned char>(code)};
+        }
     }
+    int Find(std::string_view name) const {
+        if (name.size() > kLongest)
+            return -1;
+        for (size_t h = Hash(name); !Slots[h].Name.empty(); h = (h + 1) % Slots.size())
+            if (Slots[h].Name == name)
+                return Slots[h].Code;
+        return -1;
+    }
+
+private:
+    static constexpr size_t kLongest = 6; // "curren", "frac14", "middot", "plusmn", ...
+    static size_t Hash(std::string_view name) {
+        size_t h = name.size();
+        for (char c : name)
+            h = h * 31 + static_cast<unsigned char>(c);
+        return h % 512;
+    }
+    struct TSlot {
+        std::string_view Name;
+        unsigned char Code = 0;
+    };
+    std::array<TSlot, 512> Slots{};
 };
 
 int HexDigit(char c) {
@@ -98,16 +121,69 @@ int ReferenceCode(std::string_view name) {
         }
         return static_cast<int>(value);
     }
-    static const TNameIndex index;
-    const auto* end = index.Refs.begin() + index.Count;
-    const auto* it =
-        std::lower_bound(index.Refs.begin(), end, name,
-                         [](const TNamedRef& r, std::string_view n) { return r.Name < n; });
-    return it != end && it->Name == name ? it->Code : -1;
+    static const TNameTable table;
+    return table.Find(name);
 }
 
 const char* Find(const char* from, const char* to, char c) {
     return static_cast<const char*>(std::memchr(from, c, static_cast<size_t>(to - from)));
+}
+
+// The tokens are short, so the scans below run inline rather than as library calls.
+#if defined(__SSE2__)
+inline unsigned Matches16(__m128i block, char c) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(c))));
+}
+inline __m128i Load16(const char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+#endif
+
+// The first c in [p, end), or null.
+inline const char* FindShort(const char* p, const char* end, char c) {
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16)
+        if (const unsigned m = Matches16(Load16(p), c))
+            return p + __builtin_ctz(m);
+#endif
+    for (; p < end; ++p)
+        if (*p == c)
+            return p;
+    return nullptr;
+}
+
+// A text run from p: where it ends (the next "<" or end), its first ">" and whether it holds an
+// "&", found in one pass.
+struct TRunScan {
+    const char* End;
+    const char* Greater;
+    bool Ampersand;
+};
+
+inline TRunScan ScanRun(const char* p, const char* end) {
+    bool amp = false;
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = Load16(p);
+        const unsigned lt = Matches16(block, '<');
+        const unsigned before = lt ? (lt & (0u - lt)) - 1u : 0xFFFFu;
+        if (const unsigned gt = Matches16(block, '>') & before) {
+            const char* less = FindShort(p, end, '<');
+            return {less ? less : end, p + __builtin_ctz(gt), false};
+        }
+        amp = amp || (Matches16(block, '&') & before) != 0;
+        if (lt)
+            return {p + __builtin_ctz(lt), nullptr, amp};
+    }
+#endif
+    for (; p < end && *p != '<'; ++p) {
+        if (*p == '>') {
+            const char* less = FindShort(p, end, '<');
+            return {less ? less : end, p, false};
+        }
+        amp = amp || *p == '&';
+    }
+    return {p, nullptr, amp};
 }
 
 void AppendDecoded(std::string_view text, std::string& out) {
@@ -115,7 +191,7 @@ void AppendDecoded(std::string_view text, std::string& out) {
     const char* const end = p + text.size();
     const char* semi = nullptr; // the first ";" after the last "&" looked at, kept while ahead
     while (p < end) {
-        const char* amp = Find(p, end, '&');
+        const char* amp = FindShort(p, end, '&');
         if (!amp) {
             out.append(p, end);
             return;
@@ -124,12 +200,12 @@ void AppendDecoded(std::string_view text, std::string& out) {
         // The ";" is searched for once per stretch, not once per "&", so that a long row of "&"
         // without a ";" stays linear.
         if (!semi || semi <= amp)
-            semi = Find(amp + 1, end, ';');
+            semi = FindShort(amp + 1, end, ';');
         if (!semi) {
             out.append(amp, end);
             return;
         }
-        if (const char* next = Find(amp + 1, semi, '&')) {
+        if (const char* next = FindShort(amp + 1, semi, '&')) {
             out.append(amp, next);
             p = next;
             continue;
@@ -335,13 +411,13 @@ size_t TLegHtmlParser::ReadToken(size_t s) {
 
 size_t TLegHtmlParser::ReadText(size_t s) {
     const char* const begin = T + s;
-    const char* lt = Find(begin, T + N, '<');
-    const char* end = lt ? lt : T + N;
-    if (const char* gt = Find(begin, end, '>')) {
-        Fail(heGreaterInText, static_cast<size_t>(gt - T) + 1);
-        return static_cast<size_t>(end - T);
+    const TRunScan run = ScanRun(begin, T + N);
+    const size_t next = static_cast<size_t>(run.End - T);
+    if (run.Greater) {
+        Fail(heGreaterInText, static_cast<size_t>(run.Greater - T) + 1);
+        return next;
     }
-    const size_t next = static_cast<size_t>(end - T);
+    const char* end = run.End;
     // One trailing line break belongs to the source's layout, not to the text.
     if (end - begin >= 2 && end[-2] == '\r' && end[-1] == '\n')
         end -= 2;
@@ -360,12 +436,11 @@ size_t TLegHtmlParser::ReadText(size_t s) {
             --b;
         if (a < b) {
             std::string_view token(a, static_cast<size_t>(b - a));
-            if (Translate && Find(a, b, '&')) {
+            if (Translate && run.Ampersand) {
                 DecodeEntities(token, Decoded);
                 token = Decoded;
             }
-            if (!token.empty())
-                OnText(*this, token);
+            OnText(*this, token);
         }
     }
     return next;
@@ -446,7 +521,7 @@ bool TLegHtmlParser::ReadAttributes(size_t& p) {
         size_t valueEnd = 0;
         if (T[p] == '"' || T[p] == '\'') {
             value = p + 1;
-            const char* close = Find(T + value, T + N, T[p]);
+            const char* close = FindShort(T + value, T + N, T[p]);
             if (!close)
                 return false;
             valueEnd = static_cast<size_t>(close - T);
@@ -479,7 +554,7 @@ size_t TLegHtmlParser::ReadMarkup(size_t s) {
     Raw.clear();
     if (declaration) {
         name = ++p;
-        const char* gt = Find(T + p, T + N, '>');
+        const char* gt = FindShort(T + p, T + N, '>');
         if (!gt) {
             Fail(heMarkupEnded, N + 1);
             return N;
@@ -506,7 +581,7 @@ size_t TLegHtmlParser::ReadMarkup(size_t s) {
         return N;
     }
     // The markup runs to the character reached, normally its ">".
-    if (const char* lt = Find(T + s + 1, T + p + 1, '<')) {
+    if (const char* lt = FindShort(T + s + 1, T + p + 1, '<')) {
         Fail(heLessInTag, static_cast<size_t>(lt - T) + 1);
         return p;
     }
@@ -515,7 +590,7 @@ size_t TLegHtmlParser::ReadMarkup(size_t s) {
     if (declaration) {
         if (OnDTDTag) {
             std::string_view text(T + name, nameEnd - name);
-            if (Translate && Find(T + name, T + nameEnd, '&')) {
+            if (Translate && FindShort(T + name, T + nameEnd, '&')) {
                 DecodeEntities(text, Decoded);
                 text = Decoded;
             }
@@ -537,7 +612,7 @@ void TLegHtmlParser::RaiseTag(size_t name, size_t nameEnd) {
     TagDecoded.reserve(room);
     auto text = [this](size_t b, size_t e) {
         const std::string_view raw(T + b, e - b);
-        if (!Translate || !Find(T + b, T + e, '&'))
+        if (!Translate || !FindShort(T + b, T + e, '&'))
             return raw;
         const size_t at = TagDecoded.size();
         AppendDecoded(raw, TagDecoded);

@@ -38,14 +38,15 @@ public:
     // whether the document matched.
     bool MatchDocument(TLegHtmlParser& parser, std::string_view document);
 
-    // Whether text, lower-cased, holds the (lower-case) search text. An empty search text is
-    // found nowhere.
-    static bool ContainsFolded(std::string_view text, std::string_view lowerNeedle,
-                               std::string& scratch);
+    // Whether text, lower-cased, holds the search text. An empty search text is found nowhere.
+    bool Contains(std::string_view text) const;
 
 private:
     std::string Find;
-    std::string Scratch;
+    // The bytes that lower-case to the search text's first and last bytes (at most two each in
+    // Windows-1251; one repeated when there is only one).
+    unsigned char FirstBytes[2] = {0, 0};
+    unsigned char LastBytes[2] = {0, 0};
     bool InTitleElement = false;
     bool Matched = false;
 };

@@ -666,3 +666,24 @@ TEST(HtmlParser, RandomDocumentsProperties) {
             break;
     }
 }
+
+// Runs scanned many bytes at a time: a ">" or a reference at every offset of runs of any length
+// is found where it stands.
+TEST(HtmlParser, LongRunsAtEveryOffset) {
+    for (size_t length = 1; length <= 70; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            std::string run(length, 'a');
+            run[at] = '>';
+            EXPECT_EQ(Tokens(run + "<p>b>"), (TEvents{"Error|5|" + std::to_string(at + 1), "Tag|p",
+                                                      "Error|5|" + std::to_string(length + 5)}))
+                << length << " " << at;
+            std::string text(length, 'a');
+            text.replace(at, 1, "&lt;");
+            std::string decoded(length, 'a');
+            decoded[at] = '<';
+            EXPECT_EQ(Tokens("<i>" + text + "</i>"),
+                      (TEvents{"Tag|i", "Text|" + decoded, "Tag|/i"}))
+                << length << " " << at;
+        }
+    }
+}

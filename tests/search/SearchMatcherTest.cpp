@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 bool Matches(const std::string& document, const std::string& searchText) {
@@ -134,5 +136,33 @@ TEST(SearchMatcher, IndexLines) {
         const TIndexLine line = SplitIndexLine(c.Line);
         EXPECT_EQ(line.Name, c.Name) << c.Line;
         EXPECT_EQ(line.Title, c.Title) << c.Line;
+    }
+}
+
+// The folded search against lower-casing both texts and a plain find, over texts of every length
+// up to a few blocks of sixteen, with the search text at every place and in any letter case.
+TEST(SearchMatcher, ContainsAgreesWithLowerCasedFind) {
+    const std::string alphabet = W("аАбБяЯёЁ") + "aAzZ \xA0\x80\x90.";
+    std::mt19937 random(7);
+    std::uniform_int_distribution<size_t> letter(0, alphabet.size() - 1);
+    std::uniform_int_distribution<size_t> size(0, 70);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (size_t n = size(random); n > 0; --n)
+            text += alphabet[letter(random)];
+        std::string search;
+        if (!text.empty() && round % 2 == 0) {
+            const size_t from = random() % text.size();
+            search = text.substr(from, 1 + random() % std::min<size_t>(6, text.size() - from));
+            for (char& c : search)
+                c = random() % 2 ? cp1251::UpperChar(c) : cp1251::LowerChar(c);
+        } else {
+            for (size_t n = 1 + random() % 3; n > 0; --n)
+                search += alphabet[letter(random)];
+        }
+        const TSearchMatcher matcher(search);
+        const bool expected = cp1251::Lower(text).find(cp1251::Lower(search)) != std::string::npos;
+        EXPECT_EQ(matcher.Contains(text), expected)
+            << cp1251::ToUtf8(text) << " / " << cp1251::ToUtf8(search);
     }
 }

@@ -1,0 +1,220 @@
+// The all-documents search over a generated corpus, against the plain scans it is measured by.
+// Every benchmark reads the same bytes in the same run and looks for a word that no essay holds,
+// so each reads every byte:
+//   PlainMemmem      memmem over the raw bytes
+//   LowerMemmem      lower-casing through a 256-byte table, then memmem (the baseline)
+//   Tokenizer        Content loaded and parsed with the OnTag and OnText handlers the search sets
+//   TokenizerMatch   the same with the matching rule
+//   WholeSearch      "file.ind" read, each document read from the archive through one reused
+//                    TPack, tokenized, folded and matched
+// At the end the two goals are printed as ratios to the baseline.
+//
+// --corpus-mb=N sets the corpus size (default 150); --corpus-mb=8 makes a quick run.
+
+#include "SearchCorpus.h"
+
+#include "archive/Archive.h"
+#include "archive/ResourceLoaders.h"
+#include "platform/Codec1251.h"
+#include "platform/HostPath.h"
+#include "search/HtmlParser.h"
+#include "search/SearchMatcher.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+size_t CorpusMegabytes = 150;
+
+struct TFixture {
+    TSearchCorpus Corpus;
+    std::string Needle; // lower case
+    fs::path Folder;    // holds interface.dat
+
+    TFixture() {
+        Corpus = MakeSearchCorpus(CorpusMegabytes * 1000 * 1000);
+        Needle = cp1251::Lower(AbsentWord());
+        std::string pattern = (fs::temp_directory_path() / "chitalka-search-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        Folder = pattern;
+        const std::string archive = CorpusArchive(Corpus);
+        std::ofstream(Folder / "interface.dat", std::ios::binary)
+            .write(archive.data(), static_cast<std::streamsize>(archive.size()));
+        std::cerr << "corpus: " << Corpus.Essays.size() << " essays, " << Corpus.Bytes
+                  << " bytes\n";
+    }
+    ~TFixture() {
+        CloseArchive();
+        std::error_code ec;
+        fs::remove_all(Folder, ec);
+    }
+};
+
+TFixture& Fixture() {
+    static TFixture fixture;
+    return fixture;
+}
+
+void Done(benchmark::State& state, size_t found) {
+    const TFixture& f = Fixture();
+    if (found != 0)
+        state.SkipWithError("the absent word was found");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(f.Corpus.Bytes));
+}
+
+void BM_PlainMemmem(benchmark::State& state) {
+    const TFixture& f = Fixture();
+    size_t found = 0;
+    for (auto _ : state)
+        for (const auto& e : f.Corpus.Essays)
+            found +=
+                memmem(e.Bytes.data(), e.Bytes.size(), f.Needle.data(), f.Needle.size()) != nullptr;
+    Done(state, found);
+}
+
+void BM_LowerMemmem(benchmark::State& state) {
+    const TFixture& f = Fixture();
+    std::string lower;
+    size_t found = 0;
+    for (auto _ : state) {
+        for (const auto& e : f.Corpus.Essays) {
+            lower.resize(e.Bytes.size());
+            const auto* in = reinterpret_cast<const unsigned char*>(e.Bytes.data());
+            auto* out = reinterpret_cast<unsigned char*>(lower.data());
+            for (size_t i = 0; i < e.Bytes.size(); ++i)
+                out[i] = cp1251::kLower[in[i]];
+            found +=
+                memmem(lower.data(), lower.size(), f.Needle.data(), f.Needle.size()) != nullptr;
+        }
+    }
+    Done(state, found);
+}
+
+void BM_Tokenizer(benchmark::State& state) {
+    const TFixture& f = Fixture();
+    TLegHtmlParser parser;
+    size_t tokens = 0;
+    parser.OnTag = [&](TLegHtmlParser&, std::string_view, const THtmlAttributes&) { ++tokens; };
+    parser.OnText = [&](TLegHtmlParser&, std::string_view) { ++tokens; };
+    for (auto _ : state) {
+        for (const auto& e : f.Corpus.Essays) {
+            parser.LoadContent(e.Bytes);
+            parser.Parse();
+        }
+    }
+    benchmark::DoNotOptimize(tokens);
+    Done(state, 0);
+}
+
+void BM_TokenizerMatch(benchmark::State& state) {
+    const TFixture& f = Fixture();
+    TLegHtmlParser parser;
+    TSearchMatcher matcher(AbsentWord());
+    size_t found = 0;
+    for (auto _ : state)
+        for (const auto& e : f.Corpus.Essays)
+            found += matcher.MatchDocument(parser, e.Bytes);
+    Done(state, found);
+}
+
+void BM_WholeSearch(benchmark::State& state) {
+    const TFixture& f = Fixture();
+    SetProgramFolderOverride(FromHostPath(f.Folder.string()));
+    if (!OpenArchive("interface.dat")) {
+        state.SkipWithError("the archive did not open");
+        return;
+    }
+    TLegHtmlParser parser;
+    TSearchMatcher matcher(AbsentWord());
+    matcher.Attach(parser);
+    TPack pack;
+    size_t found = 0;
+    for (auto _ : state) {
+        const TStrings lines = LoadPackStrings("file.ind");
+        for (const auto& line : lines) {
+            matcher.BeginDocument();
+            pack.LoadPackFile(std::string(SplitIndexLine(line).Name));
+            parser.LoadContent(pack.View());
+            parser.Parse();
+            found += matcher.Found();
+        }
+        if (lines.size() != f.Corpus.Essays.size())
+            state.SkipWithError("file.ind lists another number of essays");
+    }
+    CloseArchive();
+    Done(state, found);
+}
+
+BENCHMARK(BM_PlainMemmem)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LowerMemmem)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Tokenizer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TokenizerMatch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeSearch)->Unit(benchmark::kMillisecond);
+
+// Prints as usual and keeps each benchmark's bytes per second for the ratios.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) {
+            const auto it = run.counters.find("bytes_per_second");
+            if (it != run.counters.end() && !run.error_occurred)
+                Speed[run.benchmark_name()] = it->second.value;
+        }
+    }
+    void PrintRatios() const {
+        const auto get = [this](const char* name) {
+            const auto it = Speed.find(name);
+            return it == Speed.end() ? 0.0 : it->second;
+        };
+        const double baseline = get("BM_LowerMemmem");
+        if (baseline <= 0)
+            return;
+        std::printf("\nMB/s:");
+        for (const auto& [name, speed] : Speed)
+            std::printf(" %s %.0f;", name.c_str() + 3, speed / 1e6);
+        std::printf("\nTokenizerMatch / LowerMemmem = %.2f (goal >= 0.60)\n",
+                    get("BM_TokenizerMatch") / baseline);
+        std::printf("WholeSearch / LowerMemmem    = %.2f (goal >= 0.40)\n",
+                    get("BM_WholeSearch") / baseline);
+    }
+
+private:
+    std::map<std::string, double> Speed;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a.substr(0, 12) == "--corpus-mb=") {
+            CorpusMegabytes = std::strtoul(argv[i] + 12, nullptr, 10);
+            if (CorpusMegabytes == 0)
+                CorpusMegabytes = 1;
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+        return 1;
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
