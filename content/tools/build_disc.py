@@ -194,7 +194,8 @@ def picture_for_rtf(name):
     if ext == 'png':
         with open(path, 'rb') as f:
             return 'pngblip', f.read()
-    data = subprocess.check_output(['convert', path + '[0]', 'png:-'])
+    data = subprocess.check_output(['convert', path + '[0]', '-strip', '-define',
+                                    'png:exclude-chunks=date,time', 'png:-'])
     return 'pngblip', data
 
 

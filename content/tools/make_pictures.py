@@ -33,7 +33,11 @@ def tmp(name):
 
 
 def convert(*args):
-    subprocess.check_call(['convert'] + [str(a) for a in args])
+    args = [str(a) for a in args]
+    if OUT in args[-1]:
+        # No time stamps or other metadata in the pictures: the same run gives the same bytes.
+        args = args[:-1] + ['-strip', '-define', 'png:exclude-chunks=date,time', args[-1]]
+    subprocess.check_call(['convert'] + args)
 
 
 def mvg(name, lines):
@@ -481,7 +485,8 @@ def karta(scale, name):
           'rectangle %.1f,%.1f %.1f,%.1f' % (3 * S, 3 * S, (W - 3) * S, (H - 3) * S)]
     convert('-size', '%dx%d' % (W * S, H * S), 'xc:#efe2c0',
             '(', '+clone', '-seed', '4', '+noise', 'Gaussian', '-colorspace', 'gray', '-blur', '0x2', ')',
-            '-compose', 'softlight', '-composite', '-draw', mvg(name, L), out(name))
+            '-compose', 'softlight', '-composite', '-draw', mvg(name, L),
+            '-colors', 96 if scale == 1 else 128, 'PNG8:' + out(name))     # a palette keeps the file small
 
 
 def prjalka():
