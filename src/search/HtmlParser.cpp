@@ -1,5 +1,6 @@
 #include "search/HtmlParser.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -165,59 +166,110 @@ inline TRunScan ScanRun(const char* p, const char* end) {
 #if defined(__SSE2__)
     for (; end - p >= 16; p += 16) {
         const __m128i block = Load16(p);
-        const unsigned lt = Matches16(block, '<');
-        const unsigned before = lt ? (lt & (0u - lt)) - 1u : 0xFFFFu;
-        if (const unsigned gt = Matches16(block, '>') & before) {
-            const char* less = FindShort(p, end, '<');
-            return {less ? less : end, p + __builtin_ctz(gt), false};
+        const __m128i lt = _mm_cmpeq_epi8(block, _mm_set1_epi8('<'));
+        const __m128i gt = _mm_cmpeq_epi8(block, _mm_set1_epi8('>'));
+        const __m128i any =
+            _mm_or_si128(_mm_or_si128(lt, gt), _mm_cmpeq_epi8(block, _mm_set1_epi8('&')));
+        if (_mm_movemask_epi8(any) == 0)
+            continue; // plain text, the common case
+        const auto less = static_cast<unsigned>(_mm_movemask_epi8(lt));
+        const unsigned before = less ? (less & (0u - less)) - 1u : 0xFFFFu;
+        if (const unsigned greater = static_cast<unsigned>(_mm_movemask_epi8(gt)) & before) {
+            const char* next = FindShort(p, end, '<');
+            return {next ? next : end, p + __builtin_ctz(greater), false};
         }
-        amp = amp || (Matches16(block, '&') & before) != 0;
-        if (lt)
-            return {p + __builtin_ctz(lt), nullptr, amp};
+        amp = amp || (static_cast<unsigned>(_mm_movemask_epi8(any)) & before) != 0;
+        if (less)
+            return {p + __builtin_ctz(less), nullptr, amp};
     }
 #endif
     for (; p < end && *p != '<'; ++p) {
         if (*p == '>') {
-            const char* less = FindShort(p, end, '<');
-            return {less ? less : end, p, false};
+            const char* next = FindShort(p, end, '<');
+            return {next ? next : end, p, false};
         }
         amp = amp || *p == '&';
     }
     return {p, nullptr, amp};
 }
 
+// The first "<" in a tag's text [p, end), and whether it holds an "&".
+struct TTagScan {
+    const char* Less;
+    bool Ampersand;
+};
+
+inline TTagScan ScanTag(const char* p, const char* end) {
+    bool amp = false;
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = Load16(p);
+        const unsigned less = Matches16(block, '<');
+        const unsigned before = less ? (less & (0u - less)) - 1u : 0xFFFFu;
+        amp = amp || (Matches16(block, '&') & before) != 0;
+        if (less)
+            return {p + __builtin_ctz(less), amp};
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '<')
+            return {p, amp};
+        amp = amp || *p == '&';
+    }
+    return {nullptr, amp};
+}
+
 void AppendDecoded(std::string_view text, std::string& out) {
+    // Written through a pointer into room made once: decoded text is never longer than its
+    // source.
+    const size_t base = out.size();
+    out.resize(base + text.size());
+    char* w = out.data() + base;
+    const auto copy = [&w](const char* from, const char* to) {
+        std::memcpy(w, from, static_cast<size_t>(to - from));
+        w += to - from;
+    };
     const char* p = text.data();
     const char* const end = p + text.size();
     const char* semi = nullptr; // the first ";" after the last "&" looked at, kept while ahead
     while (p < end) {
         const char* amp = FindShort(p, end, '&');
         if (!amp) {
-            out.append(p, end);
-            return;
+            copy(p, end);
+            break;
         }
-        out.append(p, amp);
-        // The ";" is searched for once per stretch, not once per "&", so that a long row of "&"
-        // without a ";" stays linear.
-        if (!semi || semi <= amp)
-            semi = FindShort(amp + 1, end, ';');
-        if (!semi) {
-            out.append(amp, end);
-            return;
+        copy(p, amp);
+        // The first ";" or "&" after this "&": a known name is short, so look a few bytes ahead
+        // before searching the rest. The ";" is searched for once per stretch, not once per "&",
+        // so that a long row of "&" without a ";" stays linear.
+        const char* stop = amp + 1;
+        const char* const near = std::min(end, amp + 9);
+        while (stop < near && *stop != ';' && *stop != '&')
+            ++stop;
+        if (stop == near) {
+            if (!semi || semi <= amp)
+                semi = FindShort(amp + 1, end, ';');
+            if (!semi) {
+                copy(amp, end);
+                break;
+            }
+            const char* next = FindShort(amp + 1, semi, '&');
+            stop = next ? next : semi;
         }
-        if (const char* next = FindShort(amp + 1, semi, '&')) {
-            out.append(amp, next);
-            p = next;
+        if (*stop == '&') {
+            copy(amp, stop);
+            p = stop;
             continue;
         }
         const int code =
-            ReferenceCode(std::string_view(amp + 1, static_cast<size_t>(semi - amp - 1)));
+            ReferenceCode(std::string_view(amp + 1, static_cast<size_t>(stop - amp - 1)));
         if (code >= 0)
-            out += static_cast<char>(code);
+            *w++ = static_cast<char>(code);
         else
-            out.append(amp, semi + 1);
-        p = semi + 1;
+            copy(amp, stop + 1);
+        p = stop + 1;
     }
+    out.resize(static_cast<size_t>(w - out.data()));
 }
 
 // Whether the bytes are already lines each ended by CR LF: then they are their own joined text.
@@ -339,6 +391,23 @@ void TLegHtmlParser::LoadContent(std::string_view bytes) {
     // The text being parsed stays put until the parse returns: the events' views point into it.
     std::string& target = Parsing ? Pending : Text;
     JoinLines(bytes, target);
+    if (Parsing) {
+        HasPending = true;
+        Stopped = true;
+    } else {
+        HasWorking = false;
+    }
+}
+
+void TLegHtmlParser::SwapContent(std::string& bytes) {
+    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
+        bytes.resize(static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
+    if (!bytes.empty() && !AllLinesEndCrLf(bytes)) {
+        LoadContent(bytes); // the lines must be joined anew: a copy
+        return;
+    }
+    std::string& target = Parsing ? Pending : Text;
+    target.swap(bytes);
     if (Parsing) {
         HasPending = true;
         Stopped = true;
@@ -581,8 +650,9 @@ size_t TLegHtmlParser::ReadMarkup(size_t s) {
         return N;
     }
     // The markup runs to the character reached, normally its ">".
-    if (const char* lt = FindShort(T + s + 1, T + p + 1, '<')) {
-        Fail(heLessInTag, static_cast<size_t>(lt - T) + 1);
+    const TTagScan tag = ScanTag(T + s + 1, T + p + 1);
+    if (tag.Less) {
+        Fail(heLessInTag, static_cast<size_t>(tag.Less - T) + 1);
         return p;
     }
     if (OnBlock)
@@ -590,19 +660,27 @@ size_t TLegHtmlParser::ReadMarkup(size_t s) {
     if (declaration) {
         if (OnDTDTag) {
             std::string_view text(T + name, nameEnd - name);
-            if (Translate && FindShort(T + name, T + nameEnd, '&')) {
+            if (Translate && tag.Ampersand) {
                 DecodeEntities(text, Decoded);
                 text = Decoded;
             }
             OnDTDTag(*this, text);
         }
     } else if (OnTag) {
-        RaiseTag(name, nameEnd);
+        RaiseTag(name, nameEnd, Translate && tag.Ampersand);
     }
     return StepPastClose(p);
 }
 
-void TLegHtmlParser::RaiseTag(size_t name, size_t nameEnd) {
+void TLegHtmlParser::RaiseTag(size_t name, size_t nameEnd, bool decode) {
+    auto& items = Attributes.Items;
+    if (!decode) {
+        for (const auto& r : Raw)
+            items.push_back({std::string_view(T + r.Name, r.NameEnd - r.Name),
+                             std::string_view(T + r.Value, r.ValueEnd - r.Value)});
+        OnTag(*this, std::string_view(T + name, nameEnd - name), Attributes);
+        return;
+    }
     // Decoded text is never longer than its source, so with room for the whole markup the buffer
     // never moves while the views into it are taken.
     size_t room = nameEnd - name;
@@ -612,13 +690,12 @@ void TLegHtmlParser::RaiseTag(size_t name, size_t nameEnd) {
     TagDecoded.reserve(room);
     auto text = [this](size_t b, size_t e) {
         const std::string_view raw(T + b, e - b);
-        if (!Translate || !FindShort(T + b, T + e, '&'))
+        if (!FindShort(T + b, T + e, '&'))
             return raw;
         const size_t at = TagDecoded.size();
         AppendDecoded(raw, TagDecoded);
         return std::string_view(TagDecoded.data() + at, TagDecoded.size() - at);
     };
-    auto& items = Attributes.Items;
     for (const auto& r : Raw)
         items.push_back({text(r.Name, r.NameEnd), text(r.Value, r.ValueEnd)});
     OnTag(*this, text(name, nameEnd), Attributes);

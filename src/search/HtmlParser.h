@@ -84,6 +84,10 @@ public:
     void SetContent(const std::vector<std::string>& lines);
     // The source as a stream of bytes gives it: lines end at CR LF, LF or CR; a NUL ends the text.
     void LoadContent(std::string_view bytes);
+    // LoadContent without a copy: takes the bytes themselves when their lines already end with
+    // CR LF, and hands back in bytes the memory of the previous source (its content unspecified),
+    // so that a caller reading one document after another reuses two buffers.
+    void SwapContent(std::string& bytes);
     // Content's lines joined, each followed by CR LF: what Parse takes as its working text.
     const std::string& ContentText() const { return HasPending ? Pending : Text; }
 
@@ -120,7 +124,7 @@ private:
         ErrorCode = code;
         ErrorPosition = position;
     }
-    void RaiseTag(size_t nameBegin, size_t nameEnd);
+    void RaiseTag(size_t nameBegin, size_t nameEnd, bool decode);
     void ReplaceContent(std::string&& text);
 
     std::string Text; // Content's text; the working text is this while HasWorking is set

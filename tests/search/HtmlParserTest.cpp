@@ -687,3 +687,32 @@ TEST(HtmlParser, LongRunsAtEveryOffset) {
         }
     }
 }
+
+// SwapContent reads as LoadContent does, taking the caller's bytes when they need no joining.
+TEST(HtmlParser, SwapContent) {
+    struct TSwap {
+        std::string Bytes;
+        std::string Text;
+    };
+    const TSwap swaps[] = {
+        {"<p>a</p>\r\n", "<p>a</p>\r\n"},
+        {"<p>a\nb", "<p>a\r\nb\r\n"},
+        {std::string("x\r\n\0y", 5), "x\r\n"},
+        {"", ""},
+        {"\r\n\r\n", "\r\n\r\n"},
+        {"a\r", "a\r\n"},
+    };
+    TLegHtmlParser parser;
+    TRecorder recorder(parser);
+    std::string previous;
+    for (const auto& s : swaps) {
+        std::string bytes = s.Bytes;
+        parser.SwapContent(bytes);
+        EXPECT_EQ(parser.ContentText(), s.Text) << EscapeToken(s.Bytes);
+        EXPECT_TRUE(parser.WorkingText().empty());
+        recorder.Events.clear();
+        parser.Parse();
+        TEvents expected = Tokens(s.Bytes);
+        EXPECT_EQ(recorder.Events, expected) << EscapeToken(s.Bytes);
+    }
+}
