@@ -153,72 +153,6 @@ inline const char* FindShort(const char* p, const char* end, char c) {
     return nullptr;
 }
 
-// A text run from p: where it ends (the next "<" or end), its first ">" and whether it holds an
-// "&", found in one pass.
-struct TRunScan {
-    const char* End;
-    const char* Greater;
-    bool Ampersand;
-};
-
-inline TRunScan ScanRun(const char* p, const char* end) {
-    bool amp = false;
-#if defined(__SSE2__)
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = Load16(p);
-        const __m128i lt = _mm_cmpeq_epi8(block, _mm_set1_epi8('<'));
-        const __m128i gt = _mm_cmpeq_epi8(block, _mm_set1_epi8('>'));
-        const __m128i any =
-            _mm_or_si128(_mm_or_si128(lt, gt), _mm_cmpeq_epi8(block, _mm_set1_epi8('&')));
-        if (_mm_movemask_epi8(any) == 0)
-            continue; // plain text, the common case
-        const auto less = static_cast<unsigned>(_mm_movemask_epi8(lt));
-        const unsigned before = less ? (less & (0u - less)) - 1u : 0xFFFFu;
-        if (const unsigned greater = static_cast<unsigned>(_mm_movemask_epi8(gt)) & before) {
-            const char* next = FindShort(p, end, '<');
-            return {next ? next : end, p + __builtin_ctz(greater), false};
-        }
-        amp = amp || (static_cast<unsigned>(_mm_movemask_epi8(any)) & before) != 0;
-        if (less)
-            return {p + __builtin_ctz(less), nullptr, amp};
-    }
-#endif
-    for (; p < end && *p != '<'; ++p) {
-        if (*p == '>') {
-            const char* next = FindShort(p, end, '<');
-            return {next ? next : end, p, false};
-        }
-        amp = amp || *p == '&';
-    }
-    return {p, nullptr, amp};
-}
-
-// The first "<" in a tag's text [p, end), and whether it holds an "&".
-struct TTagScan {
-    const char* Less;
-    bool Ampersand;
-};
-
-inline TTagScan ScanTag(const char* p, const char* end) {
-    bool amp = false;
-#if defined(__SSE2__)
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = Load16(p);
-        const unsigned less = Matches16(block, '<');
-        const unsigned before = less ? (less & (0u - less)) - 1u : 0xFFFFu;
-        amp = amp || (Matches16(block, '&') & before) != 0;
-        if (less)
-            return {p + __builtin_ctz(less), amp};
-    }
-#endif
-    for (; p < end; ++p) {
-        if (*p == '<')
-            return {p, amp};
-        amp = amp || *p == '&';
-    }
-    return {nullptr, amp};
-}
-
 void AppendDecoded(std::string_view text, std::string& out) {
     // Written through a pointer into room made once: decoded text is never longer than its
     // source.
@@ -442,6 +376,7 @@ void TLegHtmlParser::Parse() {
     Stopped = false;
     StepCount = 0;
     Raw.reserve(16);
+    MapSpecials();
     size_t pos = 0;
     while (pos < N && !Stopped) {
         Attributes.Items.clear();
@@ -468,6 +403,61 @@ void TLegHtmlParser::Parse() {
     }
 }
 
+void TLegHtmlParser::MapSpecials() {
+    const size_t words = (N + 63) / 64;
+    LessBits.resize(words);
+    GreaterBits.resize(words);
+    AmpBits.resize(words);
+    size_t i = 0;
+    size_t w = 0;
+#if defined(__SSE2__)
+    for (; i + 64 <= N; i += 64, ++w) {
+        uint64_t less = 0;
+        uint64_t greater = 0;
+        uint64_t amp = 0;
+        for (unsigned k = 0; k < 4; ++k) {
+            const __m128i block = Load16(T + i + 16 * k);
+            less |= static_cast<uint64_t>(Matches16(block, '<')) << (16 * k);
+            greater |= static_cast<uint64_t>(Matches16(block, '>')) << (16 * k);
+            amp |= static_cast<uint64_t>(Matches16(block, '&')) << (16 * k);
+        }
+        LessBits[w] = less;
+        GreaterBits[w] = greater;
+        AmpBits[w] = amp;
+    }
+#endif
+    for (; i < N; i += 64, ++w) { // the last, partial block (every block without SSE2)
+        uint64_t less = 0;
+        uint64_t greater = 0;
+        uint64_t amp = 0;
+        for (size_t j = 0; j < 64 && i + j < N; ++j) {
+            less |= static_cast<uint64_t>(T[i + j] == '<') << j;
+            greater |= static_cast<uint64_t>(T[i + j] == '>') << j;
+            amp |= static_cast<uint64_t>(T[i + j] == '&') << j;
+        }
+        LessBits[w] = less;
+        GreaterBits[w] = greater;
+        AmpBits[w] = amp;
+    }
+}
+
+size_t TLegHtmlParser::FirstBit(const std::vector<uint64_t>& bits, size_t from, size_t to) {
+    if (from >= to)
+        return to;
+    size_t w = from >> 6;
+    const size_t last = (to - 1) >> 6;
+    uint64_t m = bits[w] & (~uint64_t(0) << (from & 63));
+    for (;;) {
+        if (m != 0) {
+            const size_t at = (w << 6) + static_cast<size_t>(__builtin_ctzll(m));
+            return at < to ? at : to;
+        }
+        if (w == last)
+            return to;
+        m = bits[++w];
+    }
+}
+
 size_t TLegHtmlParser::ReadToken(size_t s) {
     if (Mode == TMode::Script)
         return ReadScript(s);
@@ -480,13 +470,13 @@ size_t TLegHtmlParser::ReadToken(size_t s) {
 
 size_t TLegHtmlParser::ReadText(size_t s) {
     const char* const begin = T + s;
-    const TRunScan run = ScanRun(begin, T + N);
-    const size_t next = static_cast<size_t>(run.End - T);
-    if (run.Greater) {
-        Fail(heGreaterInText, static_cast<size_t>(run.Greater - T) + 1);
+    const size_t next = FirstBit(LessBits, s, N);
+    const size_t greater = FirstBit(GreaterBits, s, next);
+    if (greater < next) {
+        Fail(heGreaterInText, greater + 1);
         return next;
     }
-    const char* end = run.End;
+    const char* end = T + next;
     // One trailing line break belongs to the source's layout, not to the text.
     if (end - begin >= 2 && end[-2] == '\r' && end[-1] == '\n')
         end -= 2;
@@ -505,7 +495,7 @@ size_t TLegHtmlParser::ReadText(size_t s) {
             --b;
         if (a < b) {
             std::string_view token(a, static_cast<size_t>(b - a));
-            if (Translate && run.Ampersand) {
+            if (Translate && FirstBit(AmpBits, s, next) < next) {
                 DecodeEntities(token, Decoded);
                 token = Decoded;
             }
@@ -650,24 +640,25 @@ size_t TLegHtmlParser::ReadMarkup(size_t s) {
         return N;
     }
     // The markup runs to the character reached, normally its ">".
-    const TTagScan tag = ScanTag(T + s + 1, T + p + 1);
-    if (tag.Less) {
-        Fail(heLessInTag, static_cast<size_t>(tag.Less - T) + 1);
+    const size_t less = FirstBit(LessBits, s + 1, p + 1);
+    if (less <= p) {
+        Fail(heLessInTag, less + 1);
         return p;
     }
+    const bool ampersand = FirstBit(AmpBits, s + 1, p + 1) <= p;
     if (OnBlock)
         OnBlock(*this, std::string_view(T + s, p - s + 1));
     if (declaration) {
         if (OnDTDTag) {
             std::string_view text(T + name, nameEnd - name);
-            if (Translate && tag.Ampersand) {
+            if (Translate && ampersand) {
                 DecodeEntities(text, Decoded);
                 text = Decoded;
             }
             OnDTDTag(*this, text);
         }
     } else if (OnTag) {
-        RaiseTag(name, nameEnd, Translate && tag.Ampersand);
+        RaiseTag(name, nameEnd, Translate && ampersand);
     }
     return StepPastClose(p);
 }
@@ -690,7 +681,7 @@ void TLegHtmlParser::RaiseTag(size_t name, size_t nameEnd, bool decode) {
     TagDecoded.reserve(room);
     auto text = [this](size_t b, size_t e) {
         const std::string_view raw(T + b, e - b);
-        if (!FindShort(T + b, T + e, '&'))
+        if (FirstBit(AmpBits, b, e) == e)
             return raw;
         const size_t at = TagDecoded.size();
         AppendDecoded(raw, TagDecoded);

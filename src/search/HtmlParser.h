@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -126,6 +127,9 @@ private:
     }
     void RaiseTag(size_t nameBegin, size_t nameEnd, bool decode);
     void ReplaceContent(std::string&& text);
+    void MapSpecials();
+    // The first set bit in [from, to), or to.
+    static size_t FirstBit(const std::vector<uint64_t>& bits, size_t from, size_t to);
 
     std::string Text; // Content's text; the working text is this while HasWorking is set
     bool HasWorking = false;
@@ -152,4 +156,9 @@ private:
     std::string Decoded;
     std::string TagDecoded;
     THtmlAttributes Attributes;
+    // The working text's "<", ">" and "&", one bit a byte, mapped once per parse: where a run
+    // ends and what a run or a tag holds are then bit operations, not scans of it.
+    std::vector<uint64_t> LessBits;
+    std::vector<uint64_t> GreaterBits;
+    std::vector<uint64_t> AmpBits;
 };

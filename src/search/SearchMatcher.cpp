@@ -60,6 +60,30 @@ bool TSearchMatcher::MatchDocument(TLegHtmlParser& parser, std::string_view docu
     return Matched;
 }
 
+bool TSearchMatcher::MayMatch(std::string_view document) {
+    if (Find.empty())
+        return false;
+    if (Find.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        return true;
+    // Runs end at "<" and no reference holds one, so each run decodes to a piece of the whole
+    // document decoded.
+    if (std::memchr(document.data(), '&', document.size())) {
+        DecodeEntities(document, Decoded);
+        return Contains(Decoded);
+    }
+    return Contains(document);
+}
+
+bool TSearchMatcher::SearchDocument(TLegHtmlParser& parser, std::string& bytes) {
+    BeginDocument();
+    if (!MayMatch(bytes))
+        return false;
+    Attach(parser);
+    parser.SwapContent(bytes);
+    parser.Parse();
+    return Matched;
+}
+
 bool TSearchMatcher::Contains(std::string_view text) const {
     const size_t k = Find.size();
     const size_t n = text.size();

@@ -38,11 +38,22 @@ public:
     // whether the document matched.
     bool MatchDocument(TLegHtmlParser& parser, std::string_view document);
 
+    // False only when the document cannot match: the search text does not occur, lower-cased, in
+    // the whole document with its references decoded. Every text the parser delivers is a piece
+    // of that, so a document ruled out need not be parsed. A search text holding a line break or
+    // a NUL is never ruled out: the parser joins the document's lines anew.
+    bool MayMatch(std::string_view document);
+    // The search's way through one document read from the archive: ruled out by MayMatch, or
+    // handed to the parser without a copy (bytes then holds the parser's previous buffer) and
+    // parsed with the rule. Tells whether the document matched.
+    bool SearchDocument(TLegHtmlParser& parser, std::string& bytes);
+
     // Whether text, lower-cased, holds the search text. An empty search text is found nowhere.
     bool Contains(std::string_view text) const;
 
 private:
     std::string Find;
+    std::string Decoded;
     // The bytes that lower-case to the search text's first and last bytes (at most two each in
     // Windows-1251; one repeated when there is only one).
     unsigned char FirstBytes[2] = {0, 0};

@@ -166,3 +166,48 @@ TEST(SearchMatcher, ContainsAgreesWithLowerCasedFind) {
             << cp1251::ToUtf8(text) << " / " << cp1251::ToUtf8(search);
     }
 }
+
+// The shortcut never rules out a document that the rule matches.
+TEST(SearchMatcher, MayMatchRulesOutOnlyWhatCannotMatch) {
+    struct TCase {
+        std::string Document;
+        std::string Search;
+        bool May;
+    };
+    const TCase cases[] = {
+        {"<p>one two</p>", "two", true},
+        {"<p>one two</p>", "three", false},
+        {"<p>one&nbsp;two</p>", "one\xA0two", true},
+        {"<p>&Agrave;&#65;</p>", W("аa"), true}, // references make the text
+        {"<title>rare</title>", "rare", true},   // may, though the rule does not match
+        {"<p>one\ntwo</p>", "one\r\ntwo", true}, // lines joined anew by the parser
+        {"<p>x</p>", "", false},
+    };
+    for (const auto& c : cases) {
+        TSearchMatcher matcher(c.Search);
+        EXPECT_EQ(matcher.MayMatch(c.Document), c.May) << c.Document;
+    }
+
+    const std::vector<std::string> pieces = {
+        "<",    ">",    "&",     ";",        "#",         "x",        "a",    "A",       " ",
+        "\r\n", "\n",   "&amp;", "&#65;",    "&#x61;",    "&Agrave;", W("а"), "<title>", "</title>",
+        "<p>",  "<!--", "-->",   "<script>", "</script>", "'",        "="};
+    const std::vector<std::string> searches = {"a",     "aa", "a a",    "&", ";", "a&",
+                                               W("аа"), "x;", "a\r\na", "<", "ax"};
+    std::mt19937 random(11);
+    TLegHtmlParser parser;
+    for (int round = 0; round < 20000; ++round) {
+        std::string document;
+        for (size_t n = random() % 30; n > 0; --n)
+            document += pieces[random() % pieces.size()];
+        TSearchMatcher matcher(searches[random() % searches.size()]);
+        const bool may = matcher.MayMatch(document);
+        const bool matched = matcher.MatchDocument(parser, document);
+        if (matched) {
+            EXPECT_TRUE(may) << cp1251::ToUtf8(document) << " / "
+                             << cp1251::ToUtf8(matcher.FindText());
+        }
+        std::string bytes = document;
+        EXPECT_EQ(matcher.SearchDocument(parser, bytes), matched) << cp1251::ToUtf8(document);
+    }
+}
