@@ -1,6 +1,5 @@
 #include "search/HtmlParser.h"
 
-#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -177,7 +176,7 @@ void AppendDecoded(std::string_view text, std::string& out) {
         // before searching the rest. The ";" is searched for once per stretch, not once per "&",
         // so that a long row of "&" without a ";" stays linear.
         const char* stop = amp + 1;
-        const char* const near = std::min(end, amp + 9);
+        const char* const near = end - amp > 9 ? amp + 9 : end;
         while (stop < near && *stop != ';' && *stop != '&')
             ++stop;
         if (stop == near) {

@@ -530,13 +530,15 @@ TEST(HtmlParser, FixtureDocuments) {
         bool Blocks;
     };
     const TFixture fixtures[] = {
-        {"tokenizer/essay.htm", "tokenizer/essay.tokens.txt", false},
-        {"tokenizer/broken.htm", "tokenizer/broken.blocks.txt", true},
+        {"essay.htm", "essay.tokens.txt", false},
+        {"broken.htm", "broken.blocks.txt", true},
     };
     for (const auto& f : fixtures) {
-        const std::string document = ReadFileBytes(FixturePath(f.Document));
+        const std::string document =
+            ReadFileBytes(std::string(CHITALKA_TOKENIZER_FIXTURES "/") + f.Document);
         ASSERT_FALSE(document.empty()) << f.Document;
-        EXPECT_EQ(DumpTokens(document, f.Blocks), ReadFileBytes(FixturePath(f.Expected)))
+        EXPECT_EQ(DumpTokens(document, f.Blocks),
+                  ReadFileBytes(std::string(CHITALKA_TOKENIZER_FIXTURES "/") + f.Expected))
             << f.Document;
     }
 }

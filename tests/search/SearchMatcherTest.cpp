@@ -90,7 +90,7 @@ TEST(SearchMatcher, StopsAtTheFirstMatch) {
 
 // One parser and one matcher over several documents, as the search runs them.
 TEST(SearchMatcher, FixtureEssay) {
-    const std::string essay = ReadFileBytes(FixturePath("tokenizer/essay.htm"));
+    const std::string essay = ReadFileBytes(std::string(CHITALKA_TOKENIZER_FIXTURES "/essay.htm"));
     ASSERT_FALSE(essay.empty());
     struct TCase {
         std::string Search;

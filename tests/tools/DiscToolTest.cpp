@@ -522,16 +522,18 @@ TEST_F(DiscToolTest, TokensOfDocuments) {
         std::string Expected; // fixture
     };
     const TCase cases[] = {
-        {{}, "tokenizer/essay.htm", "tokenizer/essay.tokens.txt"},
-        {{"--blocks"}, "tokenizer/broken.htm", "tokenizer/broken.blocks.txt"},
+        {{}, "essay.htm", "essay.tokens.txt"},
+        {{"--blocks"}, "broken.htm", "broken.blocks.txt"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"tokens", FixturePath(c.Document)};
+        std::vector<std::string> args = {"tokens",
+                                         std::string(CHITALKA_TOKENIZER_FIXTURES "/") + c.Document};
         args.insert(args.end(), c.Options.begin(), c.Options.end());
         TResult r = Run(args);
         EXPECT_EQ(r.Status, 0) << c.Document << "\n" << r.Err;
         EXPECT_EQ(r.Err, "") << c.Document;
-        EXPECT_EQ(r.Out, ReadFileBytes(FixturePath(c.Expected))) << c.Document;
+        EXPECT_EQ(r.Out, ReadFileBytes(std::string(CHITALKA_TOKENIZER_FIXTURES "/") + c.Expected))
+            << c.Document;
         // The option may come first.
         std::rotate(args.begin() + 1, args.begin() + 2, args.end());
         EXPECT_EQ(Run(args).Out, r.Out) << c.Document;
