@@ -79,6 +79,9 @@ public:
     TTokenEvent OnScript;  // body of a script element, or a comment opened directly inside it
     TTokenEvent OnDTDTag;  // a declaration such as a DOCTYPE, without "<!" and ">"
 
+    // The source. Changing it from inside a handler ends the parse in hand (the texts the events
+    // hold stay valid); the next Parse reads the new source.
+    //
     // The source as lines. Lines that hold line breaks themselves come back split.
     std::vector<std::string> Content() const;
     // Copies the lines; the working text is cleared, so the next Parse reads them.
