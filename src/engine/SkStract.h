@@ -42,6 +42,9 @@ class TSkCheckBox;
 class TSkRadioButton;
 class TSkProgressBar;
 class TSkComboBox;
+class TSkTree;
+class TSkTreeEx;
+class TSkHtml;
 class TSkSpinEdit;
 class TSkItem;
 class TSplashWindow;
@@ -107,6 +110,9 @@ public:
     TSkRadioButton* GetRadioButton(const std::string& name);
     TSkProgressBar* GetProgressBar(const std::string& name);
     TSkComboBox* GetComboBox(const std::string& name);
+    TSkTree* GetTree(const std::string& name);
+    TSkTreeEx* GetTreeEx(const std::string& name);
+    TSkHtml* GetHtml(const std::string& name);
     TSkComboBox* FindComboByCommand(const std::string& command);
     TSkSpeedButton* FindSpeedButtonByCommand(const std::string& command,
                                              const std::string& parameter);
