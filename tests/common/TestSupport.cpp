@@ -44,10 +44,10 @@ std::string ReadFileBytes(const fs::path& path) {
 
 std::string FixturePath(const std::string& relative) {
     const char* root = std::getenv("CHITALKA_FIXTURES");
-    return std::string(root ? root : "tests/fixtures") + "/" + relative;
+    return std::string(root ? root : CHITALKA_FIXTURES_DIR) + "/" + relative;
 }
 
 std::string BinaryDir() {
     const char* dir = std::getenv("CHITALKA_BINARY_DIR");
-    return dir ? dir : ".";
+    return dir ? dir : CHITALKA_BUILD_DIR;
 }
