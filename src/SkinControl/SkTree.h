@@ -7,9 +7,14 @@
 #include "SkinControl/SkControl.h"
 #include "archive/Utils.h"
 
+#include <QFont>
+#include <QImage>
 #include <QTreeWidget>
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +65,45 @@ public:
     int AbsoluteIndex(const QTreeWidgetItem* node) const;
     QTreeWidgetItem* NodeAtAbsoluteIndex(int index) const;
     void FireClick(); // runs Events.OnClick when set
+
+    // Nodes are at most this many levels deep: a deeper line becomes a sibling at the last level.
+    static constexpr int kMaxDepth = 256;
+    std::vector<QImage> Images; // node pictures by image index
+    int SavedLeft = 0;          // position kept while hidden
+    int SavedTop = 0;
+    bool Bordered = false; // "bordur"
+
+    QTreeWidgetItem* Selected() const;
+    TNodeRecord* RecordOf(const QTreeWidgetItem* node) const;
+    int ImageIndexOf(const QTreeWidgetItem* node) const; // -1 for none
+    // The font a node is drawn with: SelectFont while it is selected.
+    QFont NodeFont(const QTreeWidgetItem* node) const;
+    void SetBordered(bool on);
+    void SetBackColor(TColor color); // "color"
+    // SelectFont or SelectColor was changed in place: the selected node is drawn anew.
+    void SelectStyleChanged();
+    // "tree_expand" and "tree_collapse": every node at once, in one update.
+    void ExpandAllNodes();
+    void CollapseAllNodes();
+
+protected:
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
+
+private:
+    void SelectionChanged();
+    void RecordVisit(QTreeWidgetItem* node);
+    void WriteRules();
+    std::map<std::string, int> PictureCache; // lower-cased trimmed name: image index, -1 none
+    QFont SelectQFont;
+    std::optional<TColor> BackColor;
+    QString WrittenRules;
+    bool Loading = false;     // nodes are being removed or added: no visit is recorded
+    bool SkipRelease = false; // the release that ends a double click is no click
+    QMetaObject::Connection SelectionHook;
 };
 
 struct TItemRecord {
@@ -90,4 +134,40 @@ public:
     void ToggleSelectedCheck();
     std::string CaptionOf(const QTreeWidgetItem* item) const;
     TItemRecord* RecordOf(const QTreeWidgetItem* item) const;
+
+    enum class TColorPart { Back, SelectBack, Text, SelectText, Track, Scroll };
+    // Selecting an item expands it; switched off while SelectNext and SelectPrev move.
+    bool AutoExpand = true;
+    bool Bordered = true; // "bordur"
+
+    QTreeWidgetItem* Selected() const;
+    bool HasCheckBox(const QTreeWidgetItem* item) const;
+    // Selects an item, or none; a newly selected item raises OnItemSelected.
+    void SelectItem(QTreeWidgetItem* item);
+    // Expands the item's ancestors from the top down, so the one-open-branch rule keeps them
+    // open, and scrolls the item into view.
+    void MakeVisible(QTreeWidgetItem* item);
+    void SetColor(TColorPart part, TColor color);
+    void SetBordered(bool on);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
+
+private:
+    void SelectionChanged(const QItemSelection& selected);
+    void ItemExpanded(QTreeWidgetItem* item);
+    void ItemChanged(QTreeWidgetItem* item);
+    void SetCheck(QTreeWidgetItem* item, bool checked);
+    void WriteRules();
+    std::map<TColorPart, TColor> Colors;
+    QString WrittenRules;
+    QTreeWidgetItem* PressSelection = nullptr; // selected when the mouse went down
+    bool Collapsing = false;
+    bool SkipRelease = false;
+    std::vector<QMetaObject::Connection> Hooks;
 };
