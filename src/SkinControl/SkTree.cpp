@@ -595,9 +595,7 @@ void TSkTree::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TSkTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const {
-    // The whole row of the selected node is in the select colour.
-    if (selectionModel()->isSelected(index))
-        painter->fillRect(rect, ToQColor(SelectColor));
+    // The selection's colour reaches into the indentation on its own (whole-row selection).
     if (!OpenBlock)
         DrawExpandButton(this, painter, rect, index);
 }

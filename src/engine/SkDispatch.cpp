@@ -13,6 +13,7 @@
 #include "app/SkForm.h"
 #include "engine/SkCommand.h"
 #include "engine/SkHelpers.h"
+#include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
 #include "platform/ConvertError.h"
@@ -232,6 +233,8 @@ TOutcome RunBuiltIn(TSkStract& e, const std::string& name, const std::string& pa
         ShowHelp(p1, p2);
     } else if (name == "test") {
         Dialogs().ShowMessage(p1 + "*" + p2);
+    } else if (RunTreeAction(e, name, p1, p2)) {
+        // tree_* and treeex_* (SkTreeSupport.cpp)
     } else {
         return TOutcome::Unknown;
     }
@@ -252,8 +255,8 @@ void TSkStract::ClickControl(QObject* sender) {
     if (auto* combo = dynamic_cast<TSkComboBox*>(sender)) {
         if (!combo->ReadOnly || combo->currentIndex() >= 0)
             action.Command = InsertValue(combo->Action, combo->GetValue(), false);
-        // Topic trees and checkable trees come here with their selected node's document once the
-        // reader has them.
+    } else if (TreeClickCommand(sender, action.Command)) {
+        // A topic tree or a checkable tree: its action with the selected document (SkTreeSupport).
     } else if (auto* list = dynamic_cast<TSkListBox*>(sender)) {
         const int index = list->ItemIndex();
         if (index >= 0) {
@@ -290,7 +293,7 @@ void TSkStract::ClickControl(QObject* sender) {
 
 void TSkStract::KeyControl(QObject* sender, int key, int /*shift*/) {
     RHelpAction action;
-    // The checkable tree's space bar toggles its item here once the reader has that tree.
+    TreeKeyControl(sender, key); // the checkable tree's space bar (SkTreeSupport.cpp)
     if (auto* edit = dynamic_cast<TSkEditBox*>(sender))
         if (edit->ActOnEveryKey || key == 13)
             action.Command = edit->Action;

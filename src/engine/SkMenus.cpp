@@ -7,6 +7,7 @@
 #include "SkinControl/SkPopMenu.h"
 #include "app/SkForm.h"
 #include "engine/SkHelpers.h"
+#include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/ConvertError.h"
 #include "platform/Services.h"
@@ -119,9 +120,9 @@ bool TSkStract::RefreshHistoryItems(TSkPopMenu* menu) {
     if (!menu || !(menu->ShowBack || menu->ShowPrev || menu->ShowFull))
         return false;
     menu->ClearItems();
-    // The history lives in the document view and in the topic tree. The reader does not build
-    // those yet, so no target can be found: the menu stays empty, without a message, as for a
-    // target that is neither a view nor a tree.
+    // The history lives in the document view and in the topic tree; a target that is neither
+    // leaves the menu empty, without a message. The document view's half comes with the view.
+    AddTreeHistoryItems(*this, menu); // the topic tree's half (SkTreeSupport.cpp)
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "SkinControl/SkPopMenu.h"
 #include "SkinControl/SkSimple.h"
 #include "app/SkForm.h"
+#include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
 #include "platform/QtText.h"
@@ -211,8 +212,16 @@ QWidget* TSkStract::MakeObject(QWidget* parent, const std::string& section,
         object = spin;
         break;
     }
+    case TObjectType::Tree:
+    case TObjectType::TreeEx: {
+        // The document trees, made and wired in SkTreeSupport.cpp.
+        QWidget* tree = MakeTreeObject(*this, parent, section, objectType);
+        apply(tree, objectType);
+        object = tree;
+        break;
+    }
     default: {
-        // Unknown keywords, an empty one, and the content controls (documents, trees, pictures,
+        // Unknown keywords, an empty one, and the content controls (documents, pictures,
         // players, tables, charts) that this reader does not build yet.
         if (OnUnknownObject) {
             TStrings lines;

@@ -12,6 +12,7 @@
 #include "SkinControl/SkSkin.h"
 #include "app/SkForm.h"
 #include "engine/SkHelpers.h"
+#include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
 #include "platform/ConvertError.h"
@@ -156,7 +157,7 @@ void ApplyControlSkin(TSkStract& engine, QWidget* widget, const std::string& val
             link->ApplyTo(widget);
 }
 
-// Keys that name an object of a type this reader does not build yet (trees, document views):
+// Keys that name an object of a type this reader does not build yet (document views):
 // the lookup runs over that type's list, which is empty, so the author learns of the name.
 void LookUpLaterType(TSkStract& engine, const std::string& name, TObjectType type) {
     engine.GetComponent(name, type);
@@ -383,7 +384,7 @@ void SpeedButtonKey(TSkStract& e, TSkSpeedButton* button, const std::string& key
     else if (key == "group")
         button->SetGroup(StrToInt(value));
     else if (key == "but_next_tree" || key == "but_prev_tree")
-        LookUpLaterType(e, value, TObjectType::Tree);
+        LinkTreeButton(e, button, key, value);
     else if (key == "down")
         button->SetDownState(TextToBool(value, false));
     else if (key == "font")
@@ -636,6 +637,16 @@ void TSkStract::SetProperty(QObject* control, const std::string& section, const 
         known = ApplyTable<TSkListBox>(*this, control, file, section, keys, ListBoxKey);
     } else if (kind == "spin_edit") {
         known = ApplyTable<TSkSpinEdit>(*this, control, file, section, keys, SpinEditKey);
+    } else if (kind == "tree" || kind == "tree_ex") {
+        // The trees' keys are in SkTreeSupport.cpp; the topic tree's font goes with the others.
+        known = ApplyTable<QWidget>(
+            *this, control, file, section, keys,
+            [&kind](TSkStract& e, QWidget* tree, const std::string& key, const std::string& value) {
+                if (kind == "tree" && key == "font")
+                    ApplyFont(tree, value);
+                else
+                    ApplyTreeKey(e, tree, key, value);
+            });
     } else {
         known = false;
     }

@@ -11,6 +11,7 @@
 #include "SkinControl/SkPopMenu.h"
 #include "SkinControl/SkSimple.h"
 #include "SkinControl/SkSkin.h"
+#include "SkinControl/SkTree.h"
 #include "app/SkForm.h"
 #include "engine/Splash.h"
 #include "platform/Codec1251.h"
@@ -494,6 +495,12 @@ TSkProgressBar* TSkStract::GetProgressBar(const std::string& name) {
 }
 TSkComboBox* TSkStract::GetComboBox(const std::string& name) {
     return dynamic_cast<TSkComboBox*>(GetComponent(name, TObjectType::ComboBox));
+}
+TSkTree* TSkStract::GetTree(const std::string& name) {
+    return dynamic_cast<TSkTree*>(GetComponent(name, TObjectType::Tree));
+}
+TSkTreeEx* TSkStract::GetTreeEx(const std::string& name) {
+    return dynamic_cast<TSkTreeEx*>(GetComponent(name, TObjectType::TreeEx));
 }
 
 TSkComboBox* TSkStract::FindComboByCommand(const std::string& command) {

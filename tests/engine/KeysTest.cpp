@@ -335,7 +335,7 @@ TEST(KeysTest, MenuKeyFindsAMenuDefinedFurtherDown) {
 }
 
 TEST(KeysTest, ObjectNameKeysReportMissingObjects) {
-    // Trees and document views are not built by this reader yet, so every such name is missing.
+    // No tree, document view, menu or box of these names exists: every name is reported.
     TStructWindow w;
     w.Build(std::string(kForm) + "[sb]\ntype=sp_button\nmenu=nomenu\nbut_next_tree=tree1\n"
                                  "but_prev_tree=tree2\n"
