@@ -222,6 +222,19 @@ TEST_F(TreeTest, DepthStopsAtTheLimitAndEverythingExpands) {
     EXPECT_EQ(tree->AbsoluteIndex(tree->NodeRecords[500]->Node), 500);
 }
 
+TEST_F(TreeTest, LinesWrittenAsDeepAfterAJumpStandSideBySide) {
+    // Were each such line a child of the one before, this file would make a chain 20,000 deep.
+    std::vector<std::string> lines = {"Корень"};
+    for (int i = 0; i < 20000; ++i)
+        lines.push_back("\t\t\t\t\tN" + std::to_string(i));
+    auto tree = std::make_unique<TSkTree>(Page);
+    tree->SetOpenBlock(true);
+    tree->LoadTreeFile(File("wide.txt", lines));
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 20000);
+    EXPECT_EQ(DepthOf(tree->NodeRecords.back()->Node), 1);
+}
+
 TEST_F(TreeTest, LoadingReplacesTheNodesAndAMissingFileLeavesTheTreeEmpty) {
     auto tree = Tree(kBook);
     EXPECT_EQ(tree->TreeFile, Dir.Folder() + "tree.txt");

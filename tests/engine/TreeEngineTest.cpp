@@ -6,6 +6,7 @@
 
 #include "SkinControl/SkTree.h"
 #include "platform/Controls.h"
+#include "platform/HostPath.h"
 #include "platform/QtText.h"
 #include "platform/Skin.h"
 
@@ -14,6 +15,7 @@
 #include <QMouseEvent>
 #include <QTreeWidgetItemIterator>
 
+#include <set>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -460,4 +462,33 @@ TEST(TreeEngineTest, CheckableTreeKeys) {
     EXPECT_EQ(shot.pixelColor(150, shot.height() - 3), QColor(0x0A, 0x0B, 0x0C));
     EXPECT_EQ(w.Messages(),
               (TMessages{TStructWindow::Report("GetComponent. Не найден контрол: view")}));
+}
+
+// The three topic trees of the demo disc, read as the main window reads them (document first):
+// every essay once in each, the same essays in all three, the foreword first.
+TEST(TreeEngineTest, TheDemoDiscsTreesHoldEveryEssayOnce) {
+    TStructWindow w(FromHostPath(std::string(CHITALKA_SOURCE_DIR) + "/content/demo/"));
+    std::set<std::string> first;
+    for (const char* file : {"tree2.txt", "tree_alpha.txt", "tree_time.txt"}) {
+        SCOPED_TRACE(file);
+        TSkTree tree(nullptr);
+        tree.CaptionFirst = false;
+        tree.LoadTreeFile(file);
+        std::set<std::string> documents;
+        for (const auto& record : tree.NodeRecords) {
+            if (record->Document.empty())
+                continue;
+            EXPECT_TRUE(documents.insert(cp1251::Lower(record->Document)).second)
+                << record->Document;
+            EXPECT_EQ(tree.FindNodeByDocument(record->Document), record->Node);
+            EXPECT_FALSE(tree.CaptionOf(record->Node).empty());
+        }
+        EXPECT_EQ(documents.size(), 44u);
+        ASSERT_FALSE(tree.NodeRecords.empty());
+        EXPECT_EQ(tree.NodeRecords[0]->Document, "essays\\kraj\\predislovie.htm");
+        if (first.empty())
+            first = documents;
+        EXPECT_EQ(documents, first);
+    }
+    EXPECT_EQ(w.Messages(), TMessages{});
 }
