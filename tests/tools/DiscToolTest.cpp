@@ -584,3 +584,32 @@ TEST_F(DiscToolTest, TokensUsage) {
     }
     EXPECT_TRUE(Contains(Run({"--help"}).Out, "  tokens FILE [--blocks]"));
 }
+
+// The all-documents search over a loose-file disc: hits in index order, the title element
+// skipped, case folded, a tag between two words splitting them; no hits is not an error.
+TEST_F(DiscToolTest, SearchOfADisc) {
+    Dir.Write("file.ind",
+              W("a.htm#;#Первое\r\nb.htm#;#Второе\r\nc.htm#;#Третье\r\n\r\nnone.htm\r\n"));
+    Dir.Write("a.htm", W("<html><head><title>река</title></head><body><p>Лес</p></body></html>"));
+    Dir.Write("b.htm", W("<p>Большая РЕКА течёт</p>"));
+    Dir.Write("c.htm", W("<p>река</p><p>большая <b>река</b></p>"));
+    struct TCase {
+        std::string Text;
+        std::string Expected;
+    };
+    const TCase cases[] = {
+        {"река", "b.htm\tВторое\nc.htm\tТретье\n"}, // a.htm has it only in its title
+        {"БОЛЬШАЯ РЕКА", "b.htm\tВторое\n"},        // c.htm has a tag between the words
+        {"нигде", ""},
+    };
+    for (const auto& c : cases) {
+        TResult r = Run({"search", Dir.Path().string(), c.Text});
+        EXPECT_EQ(r.Status, 0) << c.Text << "\n" << r.Err;
+        EXPECT_EQ(r.Out, c.Expected) << c.Text;
+    }
+    TResult stats = Run({"search", Dir.Path().string(), "река", "--stats"});
+    EXPECT_EQ(stats.Status, 0) << stats.Err;
+    const auto lines = Lines(stats.Out);
+    ASSERT_EQ(lines.size(), 3u) << stats.Out;
+    EXPECT_TRUE(Contains(lines.back(), "documents read")) << lines.back();
+}

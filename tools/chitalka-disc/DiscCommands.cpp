@@ -144,6 +144,10 @@ const std::vector<TDiscCommand>& DiscCommands() {
         {"tokens", "FILE [--blocks]",
          "the search tokenizer's events for a document, one line each (OnBlock with --blocks)",
          TokensCommand},
+        {"search", "DISC TEXT [--stats]",
+         "the documents of DISC's file.ind that the search window finds TEXT in: name, tab, "
+         "title",
+         SearchCommand},
     };
     return commands;
 }

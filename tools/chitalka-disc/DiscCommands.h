@@ -36,6 +36,7 @@ int CatCommand(const TDiscArgs& args);
 int ExtractCommand(const TDiscArgs& args);
 int VerifyCommand(const TDiscArgs& args);
 int TokensCommand(const TDiscArgs& args);
+int SearchCommand(const TDiscArgs& args);
 
 // Shared by the commands.
 
