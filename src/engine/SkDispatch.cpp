@@ -13,6 +13,7 @@
 #include "app/SkForm.h"
 #include "engine/SkCommand.h"
 #include "engine/SkHelpers.h"
+#include "engine/SkHtmlSupport.h"
 #include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
@@ -235,6 +236,8 @@ TOutcome RunBuiltIn(TSkStract& e, const std::string& name, const std::string& pa
         Dialogs().ShowMessage(p1 + "*" + p2);
     } else if (RunTreeAction(e, name, p1, p2)) {
         // tree_* and treeex_* (SkTreeSupport.cpp)
+    } else if (RunHtmlAction(e, name, p1, p2)) {
+        // html_* of the document view (SkHtmlSupport.cpp)
     } else {
         return TOutcome::Unknown;
     }

@@ -7,6 +7,7 @@
 #include "SkinControl/SkPopMenu.h"
 #include "app/SkForm.h"
 #include "engine/SkHelpers.h"
+#include "engine/SkHtmlSupport.h"
 #include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/ConvertError.h"
@@ -121,8 +122,10 @@ bool TSkStract::RefreshHistoryItems(TSkPopMenu* menu) {
         return false;
     menu->ClearItems();
     // The history lives in the document view and in the topic tree; a target that is neither
-    // leaves the menu empty, without a message. The document view's half comes with the view.
-    AddTreeHistoryItems(*this, menu); // the topic tree's half (SkTreeSupport.cpp)
+    // leaves the menu empty, without a message. The view is looked for first.
+    // The document view's half (SkHtmlSupport.cpp), else the topic tree's (SkTreeSupport.cpp).
+    if (!AddHtmlHistoryItems(*this, menu))
+        AddTreeHistoryItems(*this, menu);
     return true;
 }
 

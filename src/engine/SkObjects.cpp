@@ -10,6 +10,7 @@
 #include "SkinControl/SkPopMenu.h"
 #include "SkinControl/SkSimple.h"
 #include "app/SkForm.h"
+#include "engine/SkHtmlSupport.h"
 #include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
@@ -220,9 +221,16 @@ QWidget* TSkStract::MakeObject(QWidget* parent, const std::string& section,
         object = tree;
         break;
     }
+    case TObjectType::Html: {
+        // The document view, made and wired in SkHtmlSupport.cpp.
+        QWidget* view = MakeHtmlObject(*this, parent, section);
+        apply(view, objectType);
+        object = view;
+        break;
+    }
     default: {
-        // Unknown keywords, an empty one, and the content controls (documents, pictures,
-        // players, tables, charts) that this reader does not build yet.
+        // Unknown keywords, an empty one, and the content controls (pictures, players, tables,
+        // charts) that this reader does not build yet.
         if (OnUnknownObject) {
             TStrings lines;
             if (Structure)

@@ -12,6 +12,7 @@
 #include "SkinControl/SkSkin.h"
 #include "app/SkForm.h"
 #include "engine/SkHelpers.h"
+#include "engine/SkHtmlSupport.h"
 #include "engine/SkTreeSupport.h"
 #include "platform/Codec1251.h"
 #include "platform/Controls.h"
@@ -29,6 +30,7 @@
 #include <QSignalBlocker>
 #include <QToolTip>
 
+#include <exception>
 #include <string>
 
 namespace {
@@ -157,12 +159,6 @@ void ApplyControlSkin(TSkStract& engine, QWidget* widget, const std::string& val
             link->ApplyTo(widget);
 }
 
-// Keys that name an object of a type this reader does not build yet (document views):
-// the lookup runs over that type's list, which is empty, so the author learns of the name.
-void LookUpLaterType(TSkStract& engine, const std::string& name, TObjectType type) {
-    engine.GetComponent(name, type);
-}
-
 TSizeConstraints& Limit(TSizeConstraints& c, const std::string& key, int value) {
     if (key == "min_width")
         c.MinWidth = value;
@@ -238,8 +234,14 @@ void FormKey(TSkStract& e, TSkForm* form, const std::string& key, const std::str
         form->setMinimumHeight(StrToInt(value));
     else if (key == "dialog")
         form->SetDialogMode(TextToBool(value, false));
-    else if (key == "splash")
-        e.ShowSplash(value);
+    else if (key == "splash") {
+        // A missing or broken splash picture costs the picture, not the window.
+        try {
+            e.ShowSplash(value);
+        } catch (const std::exception& error) {
+            e.ReportError(error.what());
+        }
+    }
     else if (key == "top" || key == "left" || key == "width" || key == "height")
         SetFormEdge(form, key, StrToInt(value));
     else if (key == "action")
@@ -415,7 +417,7 @@ void LabelKey(TSkStract& e, TSkLabel* label, const std::string& key, const std::
     else if (key == "text_align")
         label->setAlignment((label->alignment() & Qt::AlignVertical_Mask) | ParseTextAlign(value));
     else if (key == "html_title")
-        LookUpLaterType(e, value, TObjectType::Html);
+        LinkHtmlTitle(e, label, value); // SkHtmlSupport.cpp
     else if (key == "word_wrap")
         label->setWordWrap(TextToBool(value, false));
     else if (key == "auto_size")
@@ -647,6 +649,9 @@ void TSkStract::SetProperty(QObject* control, const std::string& section, const 
                 else
                     ApplyTreeKey(e, tree, key, value);
             });
+    } else if (kind == "html") {
+        // The document view's keys are in SkHtmlSupport.cpp.
+        known = ApplyTable<QWidget>(*this, control, file, section, keys, ApplyHtmlKey);
     } else {
         known = false;
     }

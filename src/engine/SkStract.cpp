@@ -21,6 +21,7 @@
 #include "platform/Notebook.h"
 #include "platform/Services.h"
 #include "platform/SkinFrame.h"
+#include "viewer/SkHtml.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -501,6 +502,9 @@ TSkTree* TSkStract::GetTree(const std::string& name) {
 }
 TSkTreeEx* TSkStract::GetTreeEx(const std::string& name) {
     return dynamic_cast<TSkTreeEx*>(GetComponent(name, TObjectType::TreeEx));
+}
+TSkHtml* TSkStract::GetHtml(const std::string& name) {
+    return dynamic_cast<TSkHtml*>(GetComponent(name, TObjectType::Html));
 }
 
 TSkComboBox* TSkStract::FindComboByCommand(const std::string& command) {

@@ -9,14 +9,21 @@
 #include "archive/Utils.h"
 #include "engine/HelpAction.h"
 
+#include <QVariant>
 #include <QWidget>
 
 #include <functional>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+class QImage;
+class QPoint;
 class QScrollBar;
 class QTextBrowser;
+class QUrl;
 class TSkTree;
 class TSkTreeEx;
 class TSkLabel;
@@ -47,10 +54,60 @@ public:
     void SyncBars();
     // The current file: a full name in the system's spelling (empty before the first load).
     std::string CurrentFile() const;
+
+    // The folder relative names of the page are taken from: the current file's, or the program
+    // folder for a page shown from text.
+    std::string BaseFolder() const;
+    // A name as a page writes it ("file://" removed, "/" as "\", "|" as ":") made a full name
+    // against BaseFolder.
+    std::string ResolveName(const std::string& link) const;
+    // The viewer's resource hook: pictures and style sheets of the page, read through the archive.
+    QVariant LoadResource(int type, const QUrl& name);
+
+protected:
+    // A new page replaced previousFile (empty: a page from text, or none) scrolled to
+    // previousPosition; fromFile tells a document from a page shown from text.
+    virtual void PageChanged(const std::string& previousFile, int previousPosition, bool fromFile);
+    // A link clicked in the page, as the page writes it; true when the view must not follow it.
+    virtual bool HandleLinkClick(const std::string& link);
+    // Mouse and key events of the viewer; true when consumed.
+    virtual bool ViewerInput(QEvent* event);
+    // The viewer's own link handling: anchors of the page, other documents, pictures.
+    void FollowLink(const std::string& link);
+    // Shows a document by its full name (a picture name shows the picture alone), scrolled to
+    // the anchor; EInOutError for a missing or oversized file, the view unchanged.
+    void ShowFile(const std::string& fullName, const std::string& anchor);
+    // Scrolls to an anchor of the page; reported as a new page when the position changed.
+    void GoToAnchor(const std::string& anchor);
+
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowPage(const std::string& bytes);
+    void LayOutBars(bool vertical, bool horizontal);
+    void LinkActivated(const QUrl& url);
+    std::optional<std::string> SheetFile(const std::string& href);
+    QVariant LoadPicture(const std::string& link);
+    QImage ReadPicture(const std::string& link);
+    void ReportProblems();
+
+    std::string File;   // the current file; empty for a page from text
+    std::string Folder; // BaseFolder
+    // Per page: names already found missing or broken (Qt asks again at every layout), what to
+    // report once the page is laid out, and the normalised style sheets by full name.
+    std::set<std::string> Failed;
+    std::vector<std::string> Missing;
+    std::vector<std::string> Problems;
+    std::map<std::string, QVariant> Sheets;
+    double SheetBasePx = 16;
+    bool Syncing = false;
+    bool VertShown = false;
+    bool HorzShown = false;
 };
 
 struct THtmlHistoryEntry {
-    std::string File;  // full name
+    std::string File; // full name
     std::string Title;
     int Position = 0;
 };
@@ -82,7 +139,28 @@ public:
     void CopySelection();
     void SelectAll();
 
+    // The history moved or a document was recorded: the title label follows.
+    void HistoryChanged();
+    // The context menu ("menu" key): called with the screen point of the request.
+    void SetContextMenuHandler(std::function<void(const QPoint&)> handler);
+    // Alt+E: the shown document opened for editing (not from a CD-ROM).
+    void EditDocument();
+
+protected:
+    void PageChanged(const std::string& previousFile, int previousPosition, bool fromFile) override;
+    bool HandleLinkClick(const std::string& link) override;
+    bool ViewerInput(QEvent* event) override;
+
 private:
+    void Fire(const std::string& command);
+    void OpenExternally(const std::string& link);
+
     std::vector<THtmlHistoryEntry> HistoryList;
     int HistoryPos = 0;
+    int DragX = 0, DragY = 0;
+    bool Dragging = false;
+    bool Navigating = false; // a history move shows its entry without recording it
+    std::function<void(const QPoint&)> ContextMenu;
 };
+
+constexpr int kHtmlHistoryMax = 20;

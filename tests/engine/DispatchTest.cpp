@@ -49,7 +49,7 @@ TEST(DispatchTest, UnknownCommandsGoToTheOwnerWithEverythingAfterThem) {
         {"Load**a.htm*//visible*p*0", {"load*a.htm//visible*p*0"}, true}, // normal text
         {"nil//visible*p*0", {}, false},
         {"nil", {}, true},
-        {"html_back*html//visible*p*0", {"html_back*html//visible*p*0"}, true}, // not built yet
+        {"html_print*html//visible*p*0", {"html_print*html//visible*p*0"}, true}, // window's
         {"", {}, true},
     };
     for (const TCase& c : cases) {

@@ -280,12 +280,12 @@ TEST_F(Build, EmptyOrMissingStructureFileIsSaidAndBuildsNothing) {
 
 TEST_F(Build, UnknownTypesGoToTheOwnerOrAreReported) {
     const std::string file = "[main]\ntype=form\n[w]\ntype=Wobble\nkey=1\n[nokind]\nleft=1\n"
-                             "[doc]\ntype=html\n[t]\ntype=diagram\n[n]\ntype=none\n";
+                             "[doc]\ntype=media\n[t]\ntype=diagram\n[n]\ntype=none\n";
     Make(file);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               Report("MakeObject. Объект w имеет неизвестный тип wobble"),
                               Report("MakeObject. Объект nokind имеет неизвестный тип "),
-                              Report("MakeObject. Объект doc имеет неизвестный тип html"),
+                              Report("MakeObject. Объект doc имеет неизвестный тип media"),
                               Report("MakeObject. Объект t имеет неизвестный тип diagram")}));
     EXPECT_TRUE(Engine->AllObjects().empty());
 
@@ -307,7 +307,7 @@ TEST_F(Build, UnknownTypesGoToTheOwnerOrAreReported) {
         }
     };
     Engine->LoadStructure();
-    EXPECT_EQ(seen, (std::vector<std::string>{"w:wobble", "nokind:", "doc:html", "t:diagram"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"w:wobble", "nokind:", "doc:media", "t:diagram"}));
     EXPECT_EQ(parentSeen, Page());
     EXPECT_EQ(linesSeen, (TStrings{"type=Wobble", "key=1"}));
     EXPECT_TRUE(Messages().empty());
