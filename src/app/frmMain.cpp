@@ -114,6 +114,7 @@ TfrmMain::~TfrmMain() {
     // The tree reports selection changes while the engine frees it; nobody listens any more.
     if (Tree)
         QObject::disconnect(Tree, nullptr, this, nullptr);
+    FindWindow.reset(); // its engine goes before this window's
     Tree = nullptr;
     Html = nullptr;
     TreeFindEdit = nullptr;
@@ -199,10 +200,25 @@ void TfrmMain::DoAction(const RHelpAction& action) {
             Tree->GoHistory(position);
     } else if (name == "fast_find") {
         FindInTree();
+    } else if (name == "find_all") {
+        ShowFindWindow();
     } else {
-        // "find_all" lands here until the search window is part of the reader.
         Dialogs().ShowMessage(name);
     }
+}
+
+std::string TfrmMain::CurrentDocument() {
+    return CurrentDoc;
+}
+
+bool TfrmMain::FindInDocument(const std::string& text) {
+    return Html && Html->Find(text);
+}
+
+void TfrmMain::ShowFindWindow() {
+    if (!FindWindow)
+        FindWindow = std::make_unique<TfrmFind>(this, this);
+    FindWindow->Execute();
 }
 
 void TfrmMain::UnknownObject(const std::string& section) {
@@ -210,7 +226,7 @@ void TfrmMain::UnknownObject(const std::string& section) {
 }
 
 void TfrmMain::ApplyDocumentState(const std::string& document) {
-    CurrentDocument = cp1251::Lower(document);
+    CurrentDoc = cp1251::Lower(document);
     HasDoc = PackFileExists(DocName(document));
     if (ExportButton)
         ExportButton->setEnabled(HasDoc);
@@ -263,7 +279,7 @@ void TfrmMain::TreeSelectionMoved() {
     if (SelectingNode || !Tree)
         return;
     const std::string document = Tree->SelectedDocument();
-    if (document.empty() || cp1251::EqualNoCase(document, CurrentDocument))
+    if (document.empty() || cp1251::EqualNoCase(document, CurrentDoc))
         return;
     ApplyDocumentState(document);
 }
@@ -335,7 +351,7 @@ void TfrmMain::ExportDoc() {
     // The document shown is the one saved (the tree may show another node when the document is
     // not in it).
     const std::string document =
-        !CurrentDocument.empty() ? CurrentDocument : (Tree ? Tree->SelectedDocument() : "");
+        !CurrentDoc.empty() ? CurrentDoc : (Tree ? Tree->SelectedDocument() : "");
     if (document.empty())
         return;
     const std::string docName = DocName(document);
@@ -369,7 +385,7 @@ void TfrmMain::AddCurrentToFavorites() {
 void TfrmMain::FavoritesPopup() {
     if (!FavoritesMenu)
         return;
-    const std::string command = "load*" + CurrentDocument;
+    const std::string command = "load*" + CurrentDoc;
     TSkItem* item = FavoritesMenu->FindByValue(command);
     if (DelFavoriteItem)
         DelFavoriteItem->setEnabled(false);
@@ -424,7 +440,7 @@ void TfrmMain::ShowHtmlMenu(const QPoint& at) {
 }
 
 std::vector<std::string> TfrmMain::StateLines() const {
-    std::string document = "document\t" + CurrentDocument;
+    std::string document = "document\t" + CurrentDoc;
     std::string tree = "tree\t";
     std::string history = "history";
     if (Tree) {

@@ -8,6 +8,7 @@
 #include "app/SkForm.h"
 #include "archive/Utils.h"
 #include "engine/HelpAction.h"
+#include "search/frmFind.h"
 
 #include <QPointer>
 
@@ -25,7 +26,7 @@ class TSkPopMenu;
 class TSkItem;
 class TSkSpeedButton;
 
-class TfrmMain : public TSkForm {
+class TfrmMain : public TSkForm, public TFindHost {
 public:
     // The whole start-up: program folder, archive, the window's build, the tree and the first
     // essay.
@@ -36,15 +37,15 @@ public:
     TfrmMain& operator=(const TfrmMain&) = delete;
 
     std::unique_ptr<TSkStract> Engine;
-    // The search window is created here once its unit is part of the reader; until then
-    // "find_all" is a command this window does not know.
+    // Built at the first "find_all" and kept, so the search texts stay in its box.
+    std::unique_ptr<TfrmFind> FindWindow;
     TSkTree* Tree = nullptr;
     TSkHtml* Html = nullptr;
     TSkEditBox* TreeFindEdit = nullptr;
     TSkPopMenu* FavoritesMenu = nullptr;
     TSkItem* AddFavoriteItem = nullptr;
     TSkItem* DelFavoriteItem = nullptr;
-    std::string CurrentDocument; // lower-cased, without an anchor
+    std::string CurrentDoc; // lower-cased, without an anchor
     bool HasDoc = false;
     std::string CurrentFavorite;
 
@@ -52,7 +53,11 @@ public:
     void DoAction(const RHelpAction& action);
     void UnknownObject(const std::string& section);
 
-    void OpenDocument(const std::string& name);
+    void OpenDocument(const std::string& name) override;
+    // The search window's view of this window.
+    std::string CurrentDocument() override;
+    bool FindInDocument(const std::string& text) override;
+    void ShowFindWindow();
     void SelectNode(QTreeWidgetItem* node, bool fallback);
     void LoadTree(const std::string& file, int sortIndex);
     void ExpandTree();
