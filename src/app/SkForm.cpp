@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -251,11 +252,45 @@ void TSkForm::showEvent(QShowEvent* event) {
         KeyWindow = window;
         KeyWindow->installEventFilter(this);
     }
+    if (!event->spontaneous() && !Fitted) {
+        Fitted = true;
+        GuardedCall([this] { FitOnScreen(); });
+    }
     if (!event->spontaneous() && !Effect.empty())
         GuardedCall([this] {
             SkinForm->SetShowAnimation(ToQString(Effect), 500);
             SkinForm->PlayShowAnimation();
         });
+}
+
+void TSkForm::FitOnScreen() {
+    // A window placed for a bigger screen than this one would stand partly out of reach (its
+    // title bar with it, on a desktop that does not move windows back): it is moved onto the
+    // screen that holds its centre, shrunk only when it is bigger than that screen.
+    if (!isWindow() || isMaximized() ||
+        (SkinForm && SkinForm->WindowState() == TWindowState::Maximized))
+        return;
+    QScreen* target = QGuiApplication::screenAt(geometry().center());
+    if (!target)
+        target = QGuiApplication::primaryScreen();
+    if (!target)
+        return;
+    const QRect area = target->availableGeometry();
+    QRect bounds = geometry();
+    // Without a position of its own the window is centred with the size it has now, which its
+    // structure file may have changed since it was constructed.
+    if (!Placed)
+        bounds.moveCenter(area.center());
+    else if (area.contains(bounds))
+        return;
+    bounds.setWidth(std::max(std::min(bounds.width(), area.width()), minimumWidth()));
+    bounds.setHeight(std::max(std::min(bounds.height(), area.height()), minimumHeight()));
+    bounds.moveLeft(std::clamp(bounds.left(), area.left(),
+                               std::max(area.left(), area.right() + 1 - bounds.width())));
+    bounds.moveTop(std::clamp(bounds.top(), area.top(),
+                              std::max(area.top(), area.bottom() + 1 - bounds.height())));
+    if (bounds != geometry())
+        SetFormBounds(bounds);
 }
 
 bool TSkForm::eventFilter(QObject* watched, QEvent* event) {

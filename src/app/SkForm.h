@@ -85,6 +85,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
+public:
+    // Set when a structure file's "left"/"top" or a saved position placed the window; otherwise
+    // it is centred on its screen when first shown.
+    bool Placed = false;
+
+private:
+    // Centres an unplaced window and moves one that would stand partly off its screen onto it
+    // (first show only).
+    void FitOnScreen();
+    bool Fitted = false;
+
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

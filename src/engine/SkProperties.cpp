@@ -178,6 +178,8 @@ void ApplyLimit(QWidget* widget, const std::string& key, const std::string& valu
 
 void SetFormEdge(TSkForm* form, const std::string& key, int value) {
     QRect r = form->geometry();
+    if (key == "top" || key == "left")
+        form->Placed = true;
     if (key == "top")
         r.moveTop(value);
     else if (key == "left")

@@ -598,6 +598,7 @@ void TSkStract::RestorePosition() {
     if (!UsablePosition(bounds))
         return; // the window stays where its structure file put it
     Form->SetFormBounds(bounds);
+    Form->Placed = true;
     if (fields.size() >= 5 && fields[4] == "1" && Form->SkinForm)
         Form->SkinForm->SetWindowState(TWindowState::Maximized);
 }

@@ -67,6 +67,49 @@ TEST_F(FormTest, TheStructureFileWindowHasItsOwnBoundsCentredAndTheStandardIcons
     EXPECT_EQ(form.ClientArea()->size(), ClientSizeOf(form, form.size()));
 }
 
+// Sizes a structure file gives after construction: the unplaced window is centred with its final
+// size when it appears; a placed one keeps its place unless it would stand off the screen, and a
+// window bigger than the screen is fitted to it.
+TEST_F(FormTest, TheFirstShowCentresAnUnplacedWindowAndKeepsEveryWindowOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct TCase {
+        const char* Name;
+        bool Placed;
+        QRect Bounds;
+        QRect Expected;
+    };
+    const QSize big(screen.width() - 40, screen.height() - 40);
+    const TCase cases[] = {
+        {"unplaced", false, QRect(screen.topLeft(), big),
+         QRect(screen.left() + (screen.width() - big.width()) / 2,
+               screen.top() + (screen.height() - big.height()) / 2, big.width(), big.height())},
+        {"placed inside", true, QRect(screen.left() + 10, screen.top() + 20, 200, 150),
+         QRect(screen.left() + 10, screen.top() + 20, 200, 150)},
+        {"placed past the right edge", true,
+         QRect(screen.right() - 100, screen.top() + 20, 300, 150),
+         QRect(screen.right() + 1 - 300, screen.top() + 20, 300, 150)},
+        {"bigger than the screen", true,
+         QRect(screen.left() - 50, screen.top(), screen.width() + 100, screen.height() + 80),
+         screen},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TfrmFORM form;
+        form.setMinimumSize(50, 50);
+        form.SetFormBounds(c.Bounds);
+        form.Placed = c.Placed;
+        form.show();
+        QApplication::processEvents();
+        EXPECT_EQ(form.geometry(), c.Expected);
+        // Only the first show places the window; later the reader's own moves stand.
+        form.hide();
+        form.SetFormBounds(QRect(screen.right() - 10, screen.top(), 100, 100));
+        form.show();
+        QApplication::processEvents();
+        EXPECT_EQ(form.geometry().left(), screen.right() - 10);
+    }
+}
+
 TEST_F(FormTest, CaptionGoesToTheTitleBarInTheSystemsCodePage) {
     TfrmFORM form;
     form.SetCaption(W("Очерки о главном"));

@@ -714,6 +714,7 @@ TEST_F(Build, SplashShowsWhileBuildingAndClosesByItself) {
     EXPECT_EQ(SplashOnScreen(), nullptr);
 }
 
+// A missing splash picture costs the picture only: it is reported and the window is built.
 TEST_F(Build, SplashReadsItsNumbersUntilTheFirstBadOne) {
     Disc.Write("s.bmp", EncodeBmp(TBitmap(40, 30)));
     File(kFile, "[main]\ntype=form\nsplash_close_auto=0\nsplash=s.bmp*7*3*x*50*9\n");
@@ -730,8 +731,11 @@ TEST_F(Build, SplashReadsItsNumbersUntilTheFirstBadOne) {
     Engine.reset();
     Form = std::make_unique<TfrmFORM>();
     Engine = std::make_unique<TSkStract>(Form.get(), kFile);
-    EXPECT_THROW(Engine->LoadStructure(), EInOutError);
+    Dialogs.Clear();
+    EXPECT_NO_THROW(Engine->LoadStructure());
     EXPECT_EQ(SplashOnScreen(), nullptr);
+    EXPECT_EQ(Messages(), std::vector<std::string>{Report("ShowSplash. Не найден файл missing.bmp")});
+    EXPECT_NE(Find<TSkLabel>("l"), nullptr);
 }
 
 // ---- list-box hints ----
