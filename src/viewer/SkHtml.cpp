@@ -859,7 +859,9 @@ bool TSkHtml::LinkClick(const std::string& link) {
         return true;
     }
     if (IsDocumentExtension(ext)) {
-        FollowDocument(Backslashed(TextBefore(ResolveName(file), "?")));
+        // Kept in the host's spelling: with its slashes turned round a host path is no longer
+        // absolute.
+        FollowDocument(TextBefore(ResolveName(file), "?"));
         return false;
     }
     OpenExternally(link);
