@@ -473,6 +473,9 @@ void TSkTree::UpdateNavButtons() {
 
 void TSkTree::SelectNode(QTreeWidgetItem* node) {
     if (node) {
+        // Opened first: the next and previous buttons look at the nodes shown around it.
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+            up->setExpanded(true);
         setCurrentItem(node);
         scrollToItem(node);
     } else {

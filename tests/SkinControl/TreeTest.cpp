@@ -475,6 +475,12 @@ TEST_F(TreeTest, NavigationButtonsFollowTheSelection) {
     tree->SelectNode(Item(*tree, "Первая"));
     EXPECT_TRUE(next.isEnabled());
     EXPECT_FALSE(previous.isEnabled());
+    // A node inside collapsed branches (a link the view followed) is shown with its neighbours.
+    tree->SelectNode(Item(*tree, "Статья"));
+    EXPECT_TRUE(Item(*tree, "Вторая")->isExpanded());
+    EXPECT_TRUE(Item(*tree, "Глава")->isExpanded());
+    EXPECT_TRUE(next.isEnabled());
+    EXPECT_TRUE(previous.isEnabled());
 }
 
 TEST_F(TreeTest, OpenBlockExpandsEverythingAtLoadAndWhenSwitchedOn) {
