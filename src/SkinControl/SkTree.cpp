@@ -17,11 +17,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QPolygonF>
 #include <QStyle>
 #include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QTreeWidgetItemIterator>
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 #include <utility>
@@ -185,18 +187,31 @@ void KeyCodes(const QKeyEvent& event, int& key, int& shift) {
 }
 
 // Draws the expand button of a node that has children, and nothing else: trees show no lines.
+// A small triangle in the text colour of its own: a style sheet's styles may draw no branch
+// indicator at all, and a closed branch must still be told from a document.
 void DrawExpandButton(const QTreeView* view, QPainter* painter, const QRect& rect,
                       const QModelIndex& index) {
     if (!view->model()->hasChildren(index))
         return;
-    QStyleOption option;
-    option.initFrom(view);
     const int width = view->indentation();
-    option.rect = QRect(rect.right() + 1 - width, rect.top(), width, rect.height());
-    option.state = QStyle::State_Children | QStyle::State_Enabled;
+    const QRect box(rect.right() + 1 - width, rect.top(), width, rect.height());
+    const QPointF c = QRectF(box).center();
+    const qreal r = std::max<qreal>(2.5, std::min(width, rect.height()) / 5.0);
+    QPolygonF triangle;
     if (view->isExpanded(index))
-        option.state |= QStyle::State_Open;
-    view->style()->drawPrimitive(QStyle::PE_IndicatorBranch, &option, painter, view);
+        triangle << QPointF(c.x() - r, c.y() - r / 2) << QPointF(c.x() + r, c.y() - r / 2)
+                 << QPointF(c.x(), c.y() + r);
+    else
+        triangle << QPointF(c.x() - r / 2, c.y() - r) << QPointF(c.x() + r, c.y())
+                 << QPointF(c.x() - r / 2, c.y() + r);
+    QColor colour = view->palette().color(QPalette::Text);
+    colour.setAlphaF(0.6f);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(colour);
+    painter->drawPolygon(triangle);
+    painter->restore();
 }
 
 // Draws the selected node in the tree's select font (its colours come from the style sheet).

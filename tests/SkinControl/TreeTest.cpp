@@ -7,6 +7,8 @@
 #include "platform/QtText.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTest>
@@ -481,6 +483,27 @@ TEST_F(TreeTest, NavigationButtonsFollowTheSelection) {
     EXPECT_TRUE(Item(*tree, "Глава")->isExpanded());
     EXPECT_TRUE(next.isEnabled());
     EXPECT_TRUE(previous.isEnabled());
+}
+
+// A node with children shows an expand button in its indentation whatever the style sheet; a
+// document shows none.
+TEST_F(TreeTest, OnlyBranchesDrawAnExpandButton) {
+    auto tree = Tree(kBook);
+    tree->setStyleSheet(QStringLiteral("QTreeView { background-color: #ffffff; color: #000000; }"));
+    Page->show();
+    QApplication::processEvents();
+    const QImage shot = tree->viewport()->grab().toImage();
+    auto inkIn = [&](const char* caption) {
+        const QRect row = tree->visualItemRect(Item(*tree, caption));
+        int ink = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = 0; x < tree->indentation(); ++x)
+                if (qGray(shot.pixel(x, y)) < 200)
+                    ++ink;
+        return ink;
+    };
+    EXPECT_GT(inkIn("Вторая"), 4);
+    EXPECT_EQ(inkIn("Третья"), 0);
 }
 
 TEST_F(TreeTest, OpenBlockExpandsEverythingAtLoadAndWhenSwitchedOn) {
