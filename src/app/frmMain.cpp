@@ -226,6 +226,8 @@ void TfrmMain::UnknownObject(const std::string& section) {
 }
 
 void TfrmMain::ApplyDocumentState(const std::string& document) {
+    // The favorite chosen in the menu was the previous document's: deleting now must not reach it.
+    CurrentFavorite.clear();
     CurrentDoc = cp1251::Lower(document);
     HasDoc = PackFileExists(DocName(document));
     if (ExportButton)
@@ -244,9 +246,11 @@ void TfrmMain::OpenDocument(const std::string& name) {
             Html->LoadFile(name);
         return;
     }
-    ApplyDocumentState(file);
     if (Tree && Tree->SelectedDocument() != file)
         SelectNode(Tree->FindNodeByDocument(file), true);
+    // After the tree's fallback, which opens the first node's document on its way: the state
+    // (export, print, favorites) is the state of the document shown at the end.
+    ApplyDocumentState(file);
     if (Html)
         Html->LoadFile(name);
 }
@@ -373,7 +377,8 @@ void TfrmMain::ExportDoc() {
 }
 
 void TfrmMain::AddCurrentToFavorites() {
-    if (!Tree || !Engine)
+    // Without the favorites menu there is nowhere to show a favorite: the function is inactive.
+    if (!Tree || !Engine || !FavoritesMenu)
         return;
     const QTreeWidgetItem* node = Tree->currentItem();
     const std::string document = Tree->SelectedDocument();
