@@ -100,16 +100,19 @@ void TfrmFind::InsertSearchText(const std::string& text) {
 }
 
 void TfrmFind::StartSearch() {
-    // Set: this press starts a search. Clear: it stops the one running (we are inside its
-    // progress step).
-    FSearching = !FSearching;
+    if (FRunning) {
+        // We are inside the running search's progress step: any press is a stop request. It
+        // starts nothing and keeps the search text, which the results found so far belong to.
+        FSearching = false;
+        return;
+    }
     const std::string text = FFindBox ? FromQString(FFindBox->currentText()) : std::string();
     if (text.empty()) {
         FSearching = false;
         return;
     }
-    if (FSearching)
-        InsertSearchText(text);
+    FSearching = true;
+    InsertSearchText(text);
     FFindText = cp1251::Lower(text);
     try {
         if (IsChecked(FEngine->GetRadioButton("rb_cur")))
@@ -128,24 +131,24 @@ void TfrmFind::SearchCurrent() {
 }
 
 void TfrmFind::SearchAll() {
-    if (!FSearching)
-        return; // a stop request: the search running sees it when its progress step returns
+    if (!FSearching || FRunning)
+        return;
     SetMessage({});
     TDiscSearch search(FFindText);
+    FRunning = true;
     std::exception_ptr error;
     try {
         const TStrings lines = ReadSearchIndex();
         if (!lines.empty()) {
             if (FResults)
                 FResults->ClearItems();
-            // Qt shows a bar whose range is empty as busy, so one document still gets a range.
-            const int maximum = static_cast<int>(std::clamp<size_t>(lines.size() - 1, 1, INT_MAX));
+            // The bar's range is the number of documents, so it is full when all are searched.
+            const int maximum = static_cast<int>(std::min<size_t>(lines.size(), INT_MAX));
             if (FProgress) {
                 FProgress->setRange(0, maximum);
                 FProgress->setValue(0);
             }
             search.OnProgress = [this, maximum](size_t processed) {
-                // Qt ignores a value past the maximum; the bar then stands full.
                 if (FProgress)
                     FProgress->setValue(static_cast<int>(std::min<size_t>(processed, maximum)));
                 // The window answers here: a second press, or a close request, stops the search.
@@ -163,6 +166,7 @@ void TfrmFind::SearchAll() {
 }
 
 void TfrmFind::FinishSearch(const TDiscSearch* search) {
+    FRunning = false;
     const TStrings& hits = search->Hits;
     if (FResults) {
         TStrings shown;
@@ -202,7 +206,7 @@ void TfrmFind::ResultClick() {
 }
 
 void TfrmFind::closeEvent(QCloseEvent* event) {
-    if (FSearching) {
+    if (FRunning) {
         // Closing in the middle would leave the search running behind a hidden window.
         FCloseRequested = true;
         FSearching = false;

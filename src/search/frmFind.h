@@ -74,6 +74,8 @@ private:
     QPointer<TSkComboBox> FFindBox;
     QPointer<TSkListBox> FResults;
     bool FSearching = false;
+    // An all-documents search is under way (it may already have been asked to stop).
+    bool FRunning = false;
     bool FCloseRequested = false;
     std::string FFindText;
 };
