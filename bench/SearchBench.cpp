@@ -5,12 +5,14 @@
 //   LowerMemmem      lower-casing through a 256-byte table, then memmem (the baseline)
 //   Tokenizer        Content loaded and parsed with the OnTag and OnText handlers the search sets
 //   TokenizerMatch   the same with the matching rule
+//   Libxml2Sax       libxml2's HTML parser with SAX handlers that only count (no tree), as a
+//                    comparison, when the build found libxml2
 //   WholeSearch      "file.ind" read, each document read from the archive into a reused TPack
 //                    buffer (LoadPackFile), ruled out when its decoded text lacks the word, else
 //                    handed to the parser without a copy, tokenized, folded and matched
 //   WholeSearchParsedToTheEnd   the same for a text every essay holds in an attribute only:
 //                    nothing is ruled out, every essay is parsed to its end
-// At the end the two goals are printed as ratios to the baseline.
+// At the end the goals are printed as ratios to the baseline (and to libxml2).
 //
 // --corpus-mb=N sets the corpus size (default 150); --corpus-mb=8 makes a quick run.
 
@@ -24,6 +26,10 @@
 #include "search/SearchMatcher.h"
 
 #include <benchmark/benchmark.h>
+
+#if defined(CHITALKA_BENCH_LIBXML2)
+#include <libxml/HTMLparser.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -131,6 +137,44 @@ void BM_TokenizerMatch(benchmark::State& state) {
     Done(state, found);
 }
 
+#if defined(CHITALKA_BENCH_LIBXML2)
+// A document at a time, as the search reads them; the handlers count what a consumer would see.
+void BM_Libxml2Sax(benchmark::State& state) {
+    const TFixture& f = Fixture();
+    struct TCounts {
+        size_t Tags = 0;
+        size_t TextBytes = 0;
+    } counts;
+    htmlSAXHandler sax{};
+    sax.startElement = [](void* user, const xmlChar*, const xmlChar**) {
+        ++static_cast<TCounts*>(user)->Tags;
+    };
+    sax.endElement = [](void* user, const xmlChar*) { ++static_cast<TCounts*>(user)->Tags; };
+    sax.characters = [](void* user, const xmlChar*, int length) {
+        static_cast<TCounts*>(user)->TextBytes += static_cast<size_t>(length);
+    };
+    for (auto _ : state) {
+        for (const auto& e : f.Corpus.Essays) {
+            htmlParserCtxtPtr context =
+                htmlCreateMemoryParserCtxt(e.Bytes.data(), static_cast<int>(e.Bytes.size()));
+            if (!context) {
+                state.SkipWithError("libxml2 made no parser");
+                return;
+            }
+            *context->sax = sax;
+            context->userData = &counts;
+            htmlCtxtUseOptions(context,
+                               HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+            htmlParseDocument(context);
+            htmlFreeParserCtxt(context);
+        }
+    }
+    benchmark::DoNotOptimize(counts.Tags);
+    benchmark::DoNotOptimize(counts.TextBytes);
+    Done(state, 0);
+}
+#endif
+
 // The search as the reader runs it, for one search text.
 void WholeSearch(benchmark::State& state, const std::string& searchText, bool expectNone) {
     const TFixture& f = Fixture();
@@ -172,6 +216,9 @@ BENCHMARK(BM_PlainMemmem)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_LowerMemmem)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_Tokenizer)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_TokenizerMatch)->Unit(benchmark::kMillisecond)->Repetitions(3);
+#if defined(CHITALKA_BENCH_LIBXML2)
+BENCHMARK(BM_Libxml2Sax)->Unit(benchmark::kMillisecond)->Repetitions(3);
+#endif
 BENCHMARK(BM_WholeSearch)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_WholeSearchParsedToTheEnd)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
@@ -204,10 +251,13 @@ public:
         std::printf("\nMB/s (10^6 bytes):");
         for (const char* name :
              {"BM_PlainMemmem", "BM_LowerMemmem", "BM_Tokenizer", "BM_TokenizerMatch",
-              "BM_WholeSearch", "BM_WholeSearchParsedToTheEnd"})
+              "BM_Libxml2Sax", "BM_WholeSearch", "BM_WholeSearchParsedToTheEnd"})
             std::printf(" %s %.0f;", name + 3, get(name) / 1e6);
         std::printf("\nTokenizerMatch / LowerMemmem = %.2f (goal >= 0.60)\n",
                     get("BM_TokenizerMatch") / baseline);
+        if (const double libxml2 = get("BM_Libxml2Sax"); libxml2 > 0)
+            std::printf("TokenizerMatch / Libxml2Sax  = %.1f (goal >= 15)\n",
+                        get("BM_TokenizerMatch") / libxml2);
         std::printf("WholeSearch / LowerMemmem    = %.2f (goal >= 0.40)\n",
                     get("BM_WholeSearch") / baseline);
         std::printf("WholeSearchParsedToTheEnd / LowerMemmem = %.2f\n",

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
     qt6-multimedia-dev qt6-svg-dev qt6-tools-dev gstreamer1.0-plugins-good
     xvfb xauth fonts-dejavu-core
 )

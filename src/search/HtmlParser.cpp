@@ -34,9 +34,10 @@ constexpr std::array<std::string_view, 256> MakeEntityNames() {
 
 // Character classes of the scanner, one bit each.
 enum : unsigned char {
-    kSpace = 1,    // TAB, LF, CR, space
-    kNameStop = 2, // ends a tag name or an unquoted value: whitespace, ">"
-    kAttrStop = 4, // ends an attribute name: whitespace, "=", ">"
+    kSpace = 1,     // TAB, LF, CR, space
+    kNameStop = 2,  // ends a tag name or an unquoted value: whitespace, ">"
+    kAttrStop = 4,  // ends an attribute name: whitespace, "=", ">"
+    kPlainStop = 8, // ends a tag name that needs no more than a look for its ">": also "<", "&"
 };
 
 constexpr std::array<unsigned char, 256> MakeClasses() {
@@ -45,6 +46,8 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
         c[s] = kSpace | kNameStop | kAttrStop;
     c['>'] = kNameStop | kAttrStop;
     c['='] = kAttrStop;
+    for (unsigned char s : {'\t', '\n', '\r', ' ', '>', '<', '&'})
+        c[s] |= kPlainStop;
     return c;
 }
 
@@ -54,7 +57,8 @@ inline bool Is(char c, unsigned char cls) {
     return (kClass[static_cast<unsigned char>(c)] & cls) != 0;
 }
 
-// Named references by a hash of the name: a lookup costs one or two comparisons.
+// Named references by a hash of the name packed into a number: a lookup costs one or two
+// comparisons of numbers.
 class TNameTable {
 public:
     TNameTable() {
@@ -62,31 +66,37 @@ public:
             const std::string_view name = EntityNames[code];
             if (name.empty())
                 continue;
-            size_t h = Hash(name);
-            while (!Slots[h].Name.empty())
+            const uint64_t key = Pack(name);
+            size_t h = Hash(key);
+            while (Slots[h].Key != 0)
                 h = (h + 1) % Slots.size();
-            Slots[h] = {name, static_cast<unsigned char>(code)};
+            Slots[h] = {key, static_cast<unsigned char>(code)};
         }
     }
     int Find(std::string_view name) const {
-        if (name.size() > kLongest)
+        if (name.empty() || name.size() > kLongest)
             return -1;
-        for (size_t h = Hash(name); !Slots[h].Name.empty(); h = (h + 1) % Slots.size())
-            if (Slots[h].Name == name)
+        const uint64_t key = Pack(name);
+        for (size_t h = Hash(key); Slots[h].Key != 0; h = (h + 1) % Slots.size())
+            if (Slots[h].Key == key)
                 return Slots[h].Code;
         return -1;
     }
 
 private:
     static constexpr size_t kLongest = 6; // "curren", "frac14", "middot", "plusmn", ...
-    static size_t Hash(std::string_view name) {
-        size_t h = name.size();
-        for (char c : name)
-            h = h * 31 + static_cast<unsigned char>(c);
-        return h % 512;
+    // The bytes and the length: distinct names give distinct numbers, and none gives 0.
+    static uint64_t Pack(std::string_view name) {
+        uint64_t key = name.size();
+        for (size_t i = 0; i < name.size(); ++i)
+            key |= static_cast<uint64_t>(static_cast<unsigned char>(name[i])) << (8 * (i + 1));
+        return key;
+    }
+    static size_t Hash(uint64_t key) {
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 55); // 9 bits: 512 slots
     }
     struct TSlot {
-        std::string_view Name;
+        uint64_t Key = 0;
         unsigned char Code = 0;
     };
     std::array<TSlot, 512> Slots{};
@@ -205,26 +215,58 @@ void AppendDecoded(std::string_view text, std::string& out) {
     out.resize(static_cast<size_t>(w - out.data()));
 }
 
+// One bit a byte for the n <= 64 bytes at p: where they equal c.
+inline uint64_t MaskTail(const char* p, size_t n, char c) {
+    uint64_t m = 0;
+    for (size_t j = 0; j < n; ++j)
+        m |= static_cast<uint64_t>(p[j] == c) << j;
+    return m;
+}
+
 // Whether the bytes are already lines each ended by CR LF: then they are their own joined text.
-bool AllLinesEndCrLf(std::string_view bytes) {
+// Every CR must stand right before an LF and every LF right after a CR: the LF bits are the CR
+// bits moved up by one.
+// With nulFree set, a NUL makes it false too: the check then tells in one pass that the bytes are
+// the joined text as they stand.
+bool AllLinesEndCrLf(std::string_view bytes, bool nulFree = false) {
     const size_t n = bytes.size();
     if (n < 2 || bytes[n - 2] != '\r' || bytes[n - 1] != '\n')
         return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    if (p[0] == '\n')
+    const char* p = bytes.data();
+    if (p[0] == '\n' || (nulFree && p[0] == '\0'))
         return false;
-    // Branch-free so that the compiler vectorizes it: a CR not before an LF, or an LF not after
-    // a CR.
-    unsigned char bad = 0;
-    for (size_t i = 1; i + 1 < n; ++i)
-        bad |= static_cast<unsigned char>((p[i] == '\r') & (p[i + 1] != '\n')) |
-               static_cast<unsigned char>((p[i] == '\n') & (p[i - 1] != '\r'));
-    return bad == 0 && !(p[0] == '\r' && p[1] != '\n');
+    // From byte 1 on: an LF exactly where the byte before is a CR. The text ends with CR LF, so
+    // its last CR has its LF.
+    size_t i = 1;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    __m128i bad = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
+        bad =
+            _mm_or_si128(bad, _mm_xor_si128(_mm_cmpeq_epi8(here, lf), _mm_cmpeq_epi8(before, cr)));
+        if (nulFree)
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(here, nul));
+    }
+    if (_mm_movemask_epi8(bad) != 0)
+        return false;
+#endif
+    for (; i < n; ++i)
+        if ((p[i] == '\n') != (p[i - 1] == '\r') || (nulFree && p[i] == '\0'))
+            return false;
+    return true;
 }
 
 // The lines of bytes (ended by CR LF, LF or CR; a NUL ends the text) joined, each followed by
 // CR LF. out is replaced; its memory is reused.
 void JoinLines(std::string_view bytes, std::string& out) {
+    if (AllLinesEndCrLf(bytes, true)) { // the usual case, told in one pass
+        out.assign(bytes);
+        return;
+    }
     if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
         bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
     if (bytes.empty() || AllLinesEndCrLf(bytes)) {
@@ -257,6 +299,24 @@ void SplitLines(std::string_view text, std::vector<std::string>& lines) {
         if (end < text.size() && text[end++] == '\r' && end < text.size() && text[end] == '\n')
             ++end;
         start = end;
+    }
+}
+
+// The first set bit of bits in [from, to), or to.
+inline size_t FirstBit(const std::vector<uint64_t>& bits, size_t from, size_t to) {
+    if (from >= to)
+        return to;
+    size_t w = from >> 6;
+    const size_t last = (to - 1) >> 6;
+    uint64_t m = bits[w] & (~uint64_t(0) << (from & 63));
+    for (;;) {
+        if (m != 0) {
+            const size_t at = (w << 6) + static_cast<size_t>(__builtin_ctzll(m));
+            return at < to ? at : to;
+        }
+        if (w == last)
+            return to;
+        m = bits[++w];
     }
 }
 
@@ -299,6 +359,10 @@ std::string DecodeEntities(std::string_view text) {
     return out;
 }
 
+int ReferenceByte(std::string_view name) {
+    return ReferenceCode(name);
+}
+
 // ---- Content ----
 
 std::vector<std::string> TLegHtmlParser::Content() const {
@@ -333,11 +397,13 @@ void TLegHtmlParser::LoadContent(std::string_view bytes) {
 }
 
 void TLegHtmlParser::SwapContent(std::string& bytes) {
-    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
-        bytes.resize(static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
-    if (!bytes.empty() && !AllLinesEndCrLf(bytes)) {
-        LoadContent(bytes); // the lines must be joined anew: a copy
-        return;
+    if (!AllLinesEndCrLf(bytes, true)) {
+        if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
+            bytes.resize(static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
+        if (!bytes.empty() && !AllLinesEndCrLf(bytes)) {
+            LoadContent(bytes); // the lines must be joined anew: a copy
+            return;
+        }
     }
     std::string& target = Parsing ? Pending : Text;
     target.swap(bytes);
@@ -374,11 +440,13 @@ void TLegHtmlParser::Parse() {
     Parsing = true;
     Stopped = false;
     StepCount = 0;
+    ++Serial;
     Raw.reserve(16);
     MapSpecials();
     size_t pos = 0;
     while (pos < N && !Stopped) {
-        Attributes.Items.clear();
+        if (!Attributes.Items.empty())
+            Attributes.Items.clear();
         ErrorCode = 0;
         TokenStart = pos;
         ++StepCount;
@@ -405,55 +473,40 @@ void TLegHtmlParser::Parse() {
 void TLegHtmlParser::MapSpecials() {
     const size_t words = (N + 63) / 64;
     LessBits.resize(words);
-    GreaterBits.resize(words);
+    AngleBits.resize(words);
     AmpBits.resize(words);
     size_t i = 0;
     size_t w = 0;
 #if defined(__SSE2__)
+    const __m128i less = _mm_set1_epi8('<');
+    const __m128i greater = _mm_set1_epi8('>');
+    const __m128i amp = _mm_set1_epi8('&');
     for (; i + 64 <= N; i += 64, ++w) {
-        uint64_t less = 0;
-        uint64_t greater = 0;
-        uint64_t amp = 0;
+        uint64_t l = 0;
+        uint64_t g = 0;
+        uint64_t a = 0;
         for (unsigned k = 0; k < 4; ++k) {
-            const __m128i block = Load16(T + i + 16 * k);
-            less |= static_cast<uint64_t>(Matches16(block, '<')) << (16 * k);
-            greater |= static_cast<uint64_t>(Matches16(block, '>')) << (16 * k);
-            amp |= static_cast<uint64_t>(Matches16(block, '&')) << (16 * k);
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T + i + 16 * k));
+            const __m128i isLess = _mm_cmpeq_epi8(block, less);
+            const auto shift = 16 * k;
+            l |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(isLess))) << shift;
+            g |= static_cast<uint64_t>(static_cast<unsigned>(
+                     _mm_movemask_epi8(_mm_or_si128(isLess, _mm_cmpeq_epi8(block, greater)))))
+                 << shift;
+            a |= static_cast<uint64_t>(
+                     static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, amp))))
+                 << shift;
         }
-        LessBits[w] = less;
-        GreaterBits[w] = greater;
-        AmpBits[w] = amp;
+        LessBits[w] = l;
+        AngleBits[w] = g;
+        AmpBits[w] = a;
     }
 #endif
-    for (; i < N; i += 64, ++w) { // the last, partial block (every block without SSE2)
-        uint64_t less = 0;
-        uint64_t greater = 0;
-        uint64_t amp = 0;
-        for (size_t j = 0; j < 64 && i + j < N; ++j) {
-            less |= static_cast<uint64_t>(T[i + j] == '<') << j;
-            greater |= static_cast<uint64_t>(T[i + j] == '>') << j;
-            amp |= static_cast<uint64_t>(T[i + j] == '&') << j;
-        }
-        LessBits[w] = less;
-        GreaterBits[w] = greater;
-        AmpBits[w] = amp;
-    }
-}
-
-size_t TLegHtmlParser::FirstBit(const std::vector<uint64_t>& bits, size_t from, size_t to) {
-    if (from >= to)
-        return to;
-    size_t w = from >> 6;
-    const size_t last = (to - 1) >> 6;
-    uint64_t m = bits[w] & (~uint64_t(0) << (from & 63));
-    for (;;) {
-        if (m != 0) {
-            const size_t at = (w << 6) + static_cast<size_t>(__builtin_ctzll(m));
-            return at < to ? at : to;
-        }
-        if (w == last)
-            return to;
-        m = bits[++w];
+    for (; i < N; i += 64, ++w) { // the last, partial block; every block without SSE2
+        const size_t n = N - i < 64 ? N - i : 64;
+        LessBits[w] = MaskTail(T + i, n, '<');
+        AngleBits[w] = LessBits[w] | MaskTail(T + i, n, '>');
+        AmpBits[w] = MaskTail(T + i, n, '&');
     }
 }
 
@@ -464,17 +517,36 @@ size_t TLegHtmlParser::ReadToken(size_t s) {
         return ReadText(s);
     if (N - s >= 4 && T[s + 1] == '!' && T[s + 2] == '-' && T[s + 3] == '-')
         return ReadComment(s);
+    if (const size_t next = ReadPlainTag(s))
+        return next;
     return ReadMarkup(s);
+}
+
+size_t TLegHtmlParser::ReadPlainTag(size_t s) {
+    // Most tags are a bare name and a ">": nothing in them to decode or to check, no attribute.
+    // Anything else is left to ReadMarkup (0).
+    size_t p = s + 1;
+    while (p < N && !Is(T[p], kPlainStop))
+        ++p;
+    if (p == s + 1 || p >= N || T[p] != '>' || T[s + 1] == '!')
+        return 0;
+    if (IsScriptName(T + s + 1, p - s - 1))
+        Mode = TMode::Script;
+    if (OnBlock)
+        OnBlock(*this, std::string_view(T + s, p - s + 1));
+    if (OnTag)
+        OnTag(*this, std::string_view(T + s + 1, p - s - 1), Attributes);
+    return StepPastClose(p);
 }
 
 size_t TLegHtmlParser::ReadText(size_t s) {
     const char* const begin = T + s;
-    const size_t next = FirstBit(LessBits, s, N);
-    const size_t greater = FirstBit(GreaterBits, s, next);
-    if (greater < next) {
-        Fail(heGreaterInText, greater + 1);
-        return next;
+    const size_t first = FirstBit(AngleBits, s, N);
+    if (first < N && T[first] == '>') {
+        Fail(heGreaterInText, first + 1);
+        return FirstBit(LessBits, first, N);
     }
+    const size_t next = first;
     const char* end = T + next;
     // One trailing line break belongs to the source's layout, not to the text.
     if (end - begin >= 2 && end[-2] == '\r' && end[-1] == '\n')
@@ -492,7 +564,7 @@ size_t TLegHtmlParser::ReadText(size_t s) {
         const char* b = end;
         while (b > a && static_cast<unsigned char>(b[-1]) <= 32)
             --b;
-        if (a < b) {
+        if (a < b && static_cast<size_t>(b - a) >= MinTextLength) {
             std::string_view token(a, static_cast<size_t>(b - a));
             if (Translate && FirstBit(AmpBits, s, next) < next) {
                 DecodeEntities(token, Decoded);
@@ -550,7 +622,7 @@ size_t TLegHtmlParser::ReadComment(size_t s) {
 }
 
 bool TLegHtmlParser::ReadAttributes(size_t& p) {
-    const bool keep = static_cast<bool>(OnTag);
+    const bool keep = TagAttributes && OnTag;
     while (p < N && T[p] != '>') {
         while (p < N && Is(T[p], kSpace))
             ++p;
@@ -644,26 +716,30 @@ size_t TLegHtmlParser::ReadMarkup(size_t s) {
         Fail(heLessInTag, less + 1);
         return p;
     }
-    const bool ampersand = FirstBit(AmpBits, s + 1, p + 1) <= p;
+    const bool ampersand = Translate && FirstBit(AmpBits, s + 1, p + 1) <= p;
     if (OnBlock)
         OnBlock(*this, std::string_view(T + s, p - s + 1));
     if (declaration) {
         if (OnDTDTag) {
             std::string_view text(T + name, nameEnd - name);
-            if (Translate && ampersand) {
+            if (ampersand) {
                 DecodeEntities(text, Decoded);
                 text = Decoded;
             }
             OnDTDTag(*this, text);
         }
     } else if (OnTag) {
-        RaiseTag(name, nameEnd, Translate && ampersand);
+        RaiseTag(name, nameEnd, ampersand);
     }
     return StepPastClose(p);
 }
 
 void TLegHtmlParser::RaiseTag(size_t name, size_t nameEnd, bool decode) {
     auto& items = Attributes.Items;
+    if (Raw.empty() && !decode) {
+        OnTag(*this, std::string_view(T + name, nameEnd - name), Attributes);
+        return;
+    }
     if (!decode) {
         for (const auto& r : Raw)
             items.push_back({std::string_view(T + r.Name, r.NameEnd - r.Name),

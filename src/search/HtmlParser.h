@@ -55,6 +55,8 @@ extern const std::array<std::string_view, 256> EntityNames;
 // Anything else, and an "&" with no ";" after it, stays as written. out is replaced.
 void DecodeEntities(std::string_view text, std::string& out);
 std::string DecodeEntities(std::string_view text);
+// The byte that the reference "&name;" stands for, or -1 when DecodeEntities leaves it as written.
+int ReferenceByte(std::string_view name);
 
 class TLegHtmlParser {
 public:
@@ -70,6 +72,13 @@ public:
     bool Translate = true;
     // When set, Parse does not refill an empty working text from Content.
     bool EndParser = false;
+    // For a consumer of tag names alone: when clear, OnTag's attribute list stays empty. The
+    // attributes are still read, for where the tag ends and for its errors.
+    bool TagAttributes = true;
+    // OnText skips the runs that are shorter than this once trimmed, before decoding. Decoding
+    // never lengthens a text, so a consumer looking for a text of n bytes sets n and is spared the
+    // shorter runs, undecoded.
+    size_t MinTextLength = 0;
 
     TTokenEvent OnBlock;   // raw text of every token, before its own event
     TErrorEvent OnError;   // a syntax error; without a handler parsing simply goes on
@@ -111,6 +120,12 @@ public:
     size_t TokenPosition() const { return TokenStart + 1; }
     // The number of tokens the last Parse read.
     size_t Steps() const { return StepCount; }
+    // While a parse runs: where the working text holds "&", one bit a byte (bit i % 64 of word
+    // i / 64), for handlers that look at the texts as written.
+    const std::vector<uint64_t>& AmpersandMap() const { return AmpBits; }
+    // Counts the parses this parser has begun, so that a handler can tell a new parse (and so a
+    // new working text) from the one it has seen.
+    uint64_t ParseSerial() const { return Serial; }
 
 private:
     enum class TMode { Normal, Script, ScriptComment };
@@ -119,6 +134,7 @@ private:
     size_t ReadText(size_t s);
     size_t ReadComment(size_t s);
     size_t ReadMarkup(size_t s);
+    size_t ReadPlainTag(size_t s);
     size_t ReadScript(size_t s);
     // Reads the attributes after a tag's name; false when the text ends inside them.
     bool ReadAttributes(size_t& p);
@@ -131,8 +147,6 @@ private:
     void RaiseTag(size_t nameBegin, size_t nameEnd, bool decode);
     void ReplaceContent(std::string&& text);
     void MapSpecials();
-    // The first set bit in [from, to), or to.
-    static size_t FirstBit(const std::vector<uint64_t>& bits, size_t from, size_t to);
 
     std::string Text; // Content's text; the working text is this while HasWorking is set
     bool HasWorking = false;
@@ -150,6 +164,7 @@ private:
     size_t ErrorPosition = 0;
     size_t TokenStart = 0;
     size_t StepCount = 0;
+    uint64_t Serial = 0;
 
     // Reused buffers: attribute spans as read, decoded texts, the attribute list of OnTag.
     struct TRawAttribute {
@@ -159,9 +174,9 @@ private:
     std::string Decoded;
     std::string TagDecoded;
     THtmlAttributes Attributes;
-    // The working text's "<", ">" and "&", one bit a byte, mapped once per parse: where a run
-    // ends and what a run or a tag holds are then bit operations, not scans of it.
+    // The working text's "<", "<" or ">", and "&", one bit a byte, mapped once per parse: where a
+    // run ends and what a run or a tag holds are then bit operations, not scans of it.
     std::vector<uint64_t> LessBits;
-    std::vector<uint64_t> GreaterBits;
+    std::vector<uint64_t> AngleBits;
     std::vector<uint64_t> AmpBits;
 };

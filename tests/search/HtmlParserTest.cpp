@@ -718,3 +718,92 @@ TEST(HtmlParser, SwapContent) {
         EXPECT_EQ(recorder.Events, expected) << EscapeToken(s.Bytes);
     }
 }
+
+// A consumer of tag names alone gets the same tags, texts and errors with empty attribute lists;
+// one that looks for a text of n bytes is spared the runs shorter than that as written, which
+// still raise OnBlock ("&#98;" is five bytes as written, so it comes).
+TEST(HtmlParser, TagNamesOnlyAndShortRunsSkipped) {
+    const std::string document = "<p class=\"a\" id=b>one</p><a href='x>y' t>three &amp; four</a>"
+                                 "<i>a</i>1 > 0<b =x>x<&#98;>&#98;</b><q a=\"open";
+    TLegHtmlParser parser;
+    TRecorder recorder(parser, true);
+    parser.TagAttributes = false;
+    parser.MinTextLength = 5;
+    parser.LoadContent(document);
+    parser.Parse();
+    EXPECT_EQ(recorder.Events, (TEvents{"Block|<p class=\"a\" id=b>",
+                                        "Tag|p",
+                                        "Block|one",
+                                        "Block|</p>",
+                                        "Tag|/p",
+                                        "Block|<a href='x>y' t>",
+                                        "Tag|a",
+                                        "Block|three &amp; four",
+                                        "Text|three & four",
+                                        "Block|</a>",
+                                        "Tag|/a",
+                                        "Block|<i>",
+                                        "Tag|i",
+                                        "Block|a",
+                                        "Block|</i>",
+                                        "Tag|/i",
+                                        "Error|5|72",
+                                        "Block|<b =",
+                                        "Tag|b",
+                                        "Error|5|80",
+                                        "Block|<&#98;>",
+                                        "Tag|b",
+                                        "Block|&#98;",
+                                        "Text|b",
+                                        "Block|</b>",
+                                        "Tag|/b",
+                                        "Error|1|110"}));
+
+    // Without the options: the attributes come back and every run reaches OnText.
+    TLegHtmlParser full;
+    TRecorder all(full);
+    full.LoadContent(document);
+    full.Parse();
+    EXPECT_EQ(all.Events,
+              (TEvents{"Tag|p|class=a|id=b", "Text|one", "Tag|/p", "Tag|a|href=x>y",
+                       "Text|three & four", "Tag|/a", "Tag|i", "Text|a", "Tag|/i", "Error|5|72",
+                       "Tag|b", "Error|5|80", "Tag|b", "Text|b", "Tag|/b", "Error|1|110"}));
+}
+
+// Bytes whose lines already end with CR LF are taken as they stand; a lone CR or LF, or a NUL,
+// anywhere (the check reads sixteen bytes at a time) makes them joined anew.
+TEST(HtmlParser, LineEndsCheckedAtEveryOffset) {
+    for (size_t length = 1; length <= 70; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            for (const char* odd : {"\r", "\n", "\r\n", std::string_view("\0", 1).data()}) {
+                const std::string piece = *odd == '\0' ? std::string(1, '\0') : std::string(odd);
+                std::string bytes(length, 'a');
+                bytes.replace(at, 1, piece);
+                bytes += "\r\n";
+                std::string expected;
+                if (piece == "\r" || piece == "\n")
+                    expected = bytes.substr(0, at) + "\r\n" + bytes.substr(at + 1);
+                else if (piece.front() == '\0')
+                    expected = bytes.substr(0, at) + (at > 0 ? "\r\n" : "");
+                else
+                    expected = bytes;
+                TLegHtmlParser parser;
+                parser.LoadContent(bytes);
+                EXPECT_EQ(parser.ContentText(), expected) << length << " " << at;
+                std::string swapped = bytes;
+                parser.SwapContent(swapped);
+                EXPECT_EQ(parser.ContentText(), expected) << length << " " << at;
+            }
+        }
+    }
+}
+
+TEST(HtmlParser, ReferenceByte) {
+    const std::pair<const char*, int> cases[] = {
+        {"amp", 38},  {"Agrave", 192}, {"yuml", 255}, {"#65", 65},     {"#x41", 65},
+        {"#X41", 65}, {"#1055", 31},   {"AMP", -1},   {"mdash", -1},   {"#", -1},
+        {"#x", -1},   {"#6a", -1},     {"", -1},      {"curren", 164}, {"currenx", -1},
+    };
+    for (const auto& [name, code] : cases)
+        EXPECT_EQ(ReferenceByte(name), code) << name;
+}

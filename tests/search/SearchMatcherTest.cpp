@@ -211,3 +211,117 @@ TEST(SearchMatcher, MayMatchRulesOutOnlyWhatCannotMatch) {
         EXPECT_EQ(matcher.SearchDocument(parser, bytes), matched) << cp1251::ToUtf8(document);
     }
 }
+
+namespace {
+
+// The rule as it reads: a parser that decodes every text and keeps every run, the matcher's two
+// halves as its handlers.
+bool MatchesDecoded(TSearchMatcher& matcher, const std::string& document) {
+    TLegHtmlParser parser;
+    parser.OnTag = [&](TLegHtmlParser&, std::string_view tag, const THtmlAttributes&) {
+        matcher.Tag(tag);
+    };
+    parser.OnText = [&](TLegHtmlParser& p, std::string_view token) {
+        if (matcher.Text(token))
+            p.StopParse();
+    };
+    matcher.BeginDocument();
+    parser.LoadContent(document);
+    parser.Parse();
+    return matcher.Found();
+}
+
+} // namespace
+
+// The search reads runs as written and decodes one only when it may hold the search text: a
+// reference may make any byte of the search text, and a text as written may straddle one.
+TEST(SearchMatcher, RunsDecodedOnlyWhenNeeded) {
+    struct TCase {
+        const char* What;
+        std::string Document;
+        std::string Search;
+        bool Found;
+    };
+    const TCase cases[] = {
+        {"a reference makes the first byte", "<p>x &#241;" + W("оло</p>"), W("СОЛО"), true},
+        {"a reference makes a middle byte", "<p>s&#111;lo</p>", "solo", true},
+        {"a reference makes the last byte", "<p>sol&#x6F;</p>", "solo", true},
+        {"a named reference in capitals", "<p>&Ntilde;&Icirc;&Euml;&Icirc;</p>", W("соло"), true},
+        {"every byte a reference", "<p>&#115;&#111;&#108;&#111;</p>", "solo", true},
+        {"written across a reference's text", "<p>a &amp; b</p>", "amp;", false},
+        {"written but cut by a reference", "<p>so&lt;lo solo</p>", "so<lo", true},
+        {"a reference that is no reference", "<p>so&zz;lo</p>", "so&zz;lo", true},
+        {"an & without ;", "<p>fish & chips</p>", "fish & chips", true},
+        {"a reference after the search text's start", "<p>&#115;olo</p>", "olo", true},
+        {"the decoded run is shorter than the search text", "<p>&amp;&amp;&amp;</p>", "&&&&",
+         false},
+        {"a reference in the title", "<title>&#115;olo</title>", "solo", false},
+        {"a tag name made by a reference", "<&#116;itle>solo</title>", "solo", false},
+        {"a tag name made by a reference ends it", "<title>x</&#116;itle>solo", "solo", true},
+        {"runs shorter than the search text", "<p>so</p><p>lo</p>", "so", true},
+    };
+    TLegHtmlParser parser;
+    for (const auto& c : cases) {
+        TSearchMatcher matcher(c.Search);
+        EXPECT_EQ(matcher.MatchDocument(parser, c.Document), c.Found) << c.What;
+        EXPECT_EQ(MatchesDecoded(matcher, c.Document), c.Found) << c.What;
+        std::string bytes = c.Document;
+        EXPECT_EQ(matcher.SearchDocument(parser, bytes), c.Found) << c.What;
+    }
+}
+
+// The search's way through a document against the rule as it reads, over random documents made
+// of references, tags, letters in both cases and long runs (the maps work 64 bytes at a time).
+TEST(SearchMatcher, AgreesWithTheDecodedRule) {
+    const std::vector<std::string> pieces = {"s",
+                                             "o",
+                                             "l",
+                                             "S",
+                                             W("с"),
+                                             W("С"),
+                                             " ",
+                                             "\r\n",
+                                             "&#115;",
+                                             "&#x6F;",
+                                             "&#241;",
+                                             "&Ntilde;",
+                                             "&ntilde;",
+                                             "&amp;",
+                                             "&",
+                                             ";",
+                                             "&lt;",
+                                             "&zz;",
+                                             "<p>",
+                                             "</p>",
+                                             "<title>",
+                                             "</title>",
+                                             "<TITLE>",
+                                             ">",
+                                             "<!-- solo -->",
+                                             "<script>solo</script>",
+                                             "<a href='solo'>",
+                                             "solo",
+                                             "sol",
+                                             "lo",
+                                             "ssssssssssssssssssssssssssssssss",
+                                             "&#115;&#111;&#108;&#111;",
+                                             "<&#116;itle>"};
+    const std::vector<std::string> searches = {
+        "solo",    "so",  "s",
+        W("соло"), "o s", "s&",
+        "&lt",     "ss",  "sssssssssssssssssssssssssssssssssss",
+        "l;"};
+    std::mt19937 random(13);
+    TLegHtmlParser parser;
+    for (int round = 0; round < 20000; ++round) {
+        std::string document;
+        for (size_t n = random() % 40; n > 0; --n)
+            document += pieces[random() % pieces.size()];
+        TSearchMatcher matcher(searches[random() % searches.size()]);
+        const bool expected = MatchesDecoded(matcher, document);
+        EXPECT_EQ(matcher.MatchDocument(parser, document), expected)
+            << cp1251::ToUtf8(document) << " / " << cp1251::ToUtf8(matcher.FindText());
+        std::string bytes = document;
+        EXPECT_EQ(matcher.SearchDocument(parser, bytes), expected) << cp1251::ToUtf8(document);
+    }
+}
