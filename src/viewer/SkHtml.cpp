@@ -82,6 +82,52 @@ std::string Backslashed(std::string name) {
     return name;
 }
 
+// "." and ".." steps folded as a browser resolves a link: "sub\..\a.htm" is "a.htm" of the same
+// folder, and "." steps go, so the name is the archive's entry and the tree's document. The
+// separators stay as written and the root is never climbed past.
+std::string FoldDotSteps(const std::string& path) {
+    size_t rootEnd = 0;
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
+        rootEnd = 2;
+    if (rootEnd < path.size() && IsPathSeparator(path[rootEnd]))
+        ++rootEnd;
+    struct TStep {
+        char Separator; // the one written before the step; 0 for the first
+        std::string Name;
+    };
+    std::vector<TStep> steps;
+    char separator = 0;
+    const bool trailing = path.size() > rootEnd && IsPathSeparator(path.back());
+    size_t i = rootEnd;
+    while (i <= path.size()) {
+        size_t end = i;
+        while (end < path.size() && !IsPathSeparator(path[end]))
+            ++end;
+        const std::string name = path.substr(i, end - i);
+        if (name == "..") {
+            if (!steps.empty() && steps.back().Name != "..")
+                steps.pop_back();
+            else if (rootEnd == 0)
+                steps.push_back({separator, name}); // a relative name keeps what it cannot fold
+        } else if (!name.empty() && name != ".") {
+            steps.push_back({separator, name});
+        }
+        if (end >= path.size())
+            break;
+        separator = path[end];
+        i = end + 1;
+    }
+    std::string out = path.substr(0, rootEnd);
+    for (size_t n = 0; n < steps.size(); ++n) {
+        if (n > 0)
+            out += steps[n].Separator ? steps[n].Separator : '\\';
+        out += steps[n].Name;
+    }
+    if (trailing && !steps.empty())
+        out += path.back();
+    return out;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     return cp1251::EqualNoCase(Backslashed(a), Backslashed(b));
 }
@@ -295,7 +341,7 @@ std::string THtmlEx::ResolveName(const std::string& link) const {
         (name[2] == '|' || name[2] == ':'))
         name.erase(0, 1);
     if (IsAbsolutePath(name))
-        return name;
+        return FoldDotSteps(name);
     for (char& c : name) {
         if (c == '/')
             c = '\\';
@@ -303,8 +349,9 @@ std::string THtmlEx::ResolveName(const std::string& link) const {
             c = ':';
     }
     if (IsAbsolutePath(name))
-        return name;
-    return ExpandPath(name, BaseFolder());
+        return FoldDotSteps(name);
+    // Joined here rather than by ExpandPath, which climbs for every "..\" wherever it stands.
+    return FoldDotSteps(WithBackslash(BaseFolder()) + name);
 }
 
 void THtmlEx::LoadFile(const std::string& name) {

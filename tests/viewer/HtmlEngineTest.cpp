@@ -40,10 +40,10 @@ struct THtmlWindow : TStructWindow {
         File("a.htm", "<html><head><title>Первая</title></head><body>"
                       "<p><a href=\"$hello*Мир\">команда</a> <a href=\"b.htm\">дальше</a></p>" +
                           Lines("a") + "</body></html>");
-        File("b.htm", "<html><head><title>Вторая</title></head><body>" + Lines("b") +
-                          "</body></html>");
-        File("c.htm", "<html><head><title>Третья</title></head><body>" + Lines("c") +
-                          "</body></html>");
+        File("b.htm",
+             "<html><head><title>Вторая</title></head><body>" + Lines("b") + "</body></html>");
+        File("c.htm",
+             "<html><head><title>Третья</title></head><body>" + Lines("c") + "</body></html>");
         Build("[main]\ntype=form\nwidth=800\nheight=600\n"
               "[title]\ntype=label\nwidth=300\nheight=20\n"
               "[t]\ntype=tree\nwidth=200\nheight=400\naction=load\nload=tree.txt\n"

@@ -64,8 +64,8 @@ TEST(HtmlLoaderTest, LineHeightsBecomePixelsOnTextBlocks) {
     };
     for (const TLineCase& c : cases) {
         SCOPED_TRACE(std::string(c.Css) + " | " + c.Html);
-        const auto page = Normalise(std::string("<html><head><style>") + c.Css +
-                                    "</style></head>" + c.Html + "</html>");
+        const auto page = Normalise(std::string("<html><head><style>") + c.Css + "</style></head>" +
+                                    c.Html + "</html>");
         EXPECT_NE(TagBefore(page.Html, "X").find(c.Expected), std::string::npos) << page.Html;
     }
 }
@@ -176,8 +176,7 @@ TEST(HtmlLoaderTest, PictureSpacingBecomesPaddingOfThePicture) {
         EXPECT_EQ(padded->Width, c.Expected.Width);
         EXPECT_EQ(padded->Height, c.Expected.Height);
         if (c.Width) {
-            EXPECT_NE(tag.find(std::string("width=\"") + c.Width + "\""), std::string::npos)
-                << tag;
+            EXPECT_NE(tag.find(std::string("width=\"") + c.Width + "\""), std::string::npos) << tag;
         }
         if (c.Height) {
             EXPECT_NE(tag.find(std::string("height=\"") + c.Height + "\""), std::string::npos)
@@ -197,10 +196,9 @@ TEST(HtmlLoaderTest, PaddedPictureNamesRoundTripAndRejectJunk) {
     EXPECT_EQ(back->Left, 1);
     EXPECT_EQ(back->Bottom, 4);
     EXPECT_EQ(back->Height, 60);
-    for (const char* junk :
-         {"a.png", "chitalka-pad:", "chitalka-pad:1,2,3,4,5,6,6", "chitalka-pad:1,2,3,4,5,6,zz",
-          "chitalka-pad:1,2,x,4,5,6,61", "chitalka-pad:999999,2,3,4,5,6,61",
-          "chitalka-pad:,2,3,4,5,6,61"}) {
+    for (const char* junk : {"a.png", "chitalka-pad:", "chitalka-pad:1,2,3,4,5,6,6",
+                             "chitalka-pad:1,2,3,4,5,6,zz", "chitalka-pad:1,2,x,4,5,6,61",
+                             "chitalka-pad:999999,2,3,4,5,6,61", "chitalka-pad:,2,3,4,5,6,61"}) {
         SCOPED_TRACE(junk);
         EXPECT_FALSE(ParsePaddedPictureName(junk).has_value());
     }
@@ -256,8 +254,7 @@ TEST(HtmlLoaderTest, AStyleSheetLinkWithoutATypeIsGivenOne) {
     EXPECT_NE(page.Html.find("type=\"text/css\" href=\"t.css\""), std::string::npos) << page.Html;
     EXPECT_NE(page.Html.find("<link rel=\"icon\" href=\"i.ico\">"), std::string::npos);
     // The linked sheet's rules reach the page, and the sheet is handed back normalised.
-    EXPECT_NE(TagBefore(page.Html, "X").find("align=\"justify\""), std::string::npos)
-        << page.Html;
+    EXPECT_NE(TagBefore(page.Html, "X").find("align=\"justify\""), std::string::npos) << page.Html;
     ASSERT_EQ(page.Sheets.size(), 1u);
     EXPECT_EQ(page.Sheets[0].first, "css/s.css");
     EXPECT_NE(page.Sheets[0].second.find("line-height: 24px"), std::string::npos);

@@ -49,8 +49,7 @@ std::string PngBytes(int width, int height, QColor colour) {
 }
 
 // A page of a title and body (UTF-8), as a disc holds it (Windows-1251).
-std::string Page(const std::string& title, const std::string& body,
-                 const std::string& head = {}) {
+std::string Page(const std::string& title, const std::string& body, const std::string& head = {}) {
     return W("<html><head><title>" + title + "</title>" + head + "</head><body>" + body +
              "</body></html>");
 }
@@ -149,11 +148,10 @@ struct TShownPage {
 const std::map<std::string, std::string>& DiscFiles() {
     static const std::map<std::string, std::string> files = {
         {"a.htm", Page("Первая", "<p>Первый документ</p>")},
-        {"docs\\b.htm",
-         Page("Вторая",
-              "<p class=\"r\">Справа красным</p><p><img src=\"img/p.png\"></p>"
-              "<p><a href=\"..\\a.htm\">Назад</a></p>",
-              "<link rel=\"stylesheet\" href=\"css/s.css\">")},
+        {"docs\\b.htm", Page("Вторая",
+                             "<p class=\"r\">Справа красным</p><p><img src=\"./img/p.png\"></p>"
+                             "<p><a href=\"..\\a.htm\">Назад</a></p>",
+                             "<link rel=\"stylesheet\" href=\"../docs/css/s.css\">")},
         {"docs\\css\\s.css", ".r { text-align: right; color: #FF0000 }"},
         {"docs\\img\\p.png", PngBytes(7, 5, Qt::blue)},
     };
@@ -235,9 +233,8 @@ TEST_F(TViewTest, MissingPicturesAndSheetsAreSaidOnceAndLeftOut) {
                        "<link rel=\"stylesheet\" href=\"none.css\">"));
     MakeView().LoadFile("a.htm");
     EXPECT_NE(Text().find("text"), std::string::npos);
-    EXPECT_EQ(Messages(),
-              std::vector<std::string>{"Не найден файл \r\n" + Full("none.css") + "\r\n" +
-                                       Full("none.png")});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Не найден файл \r\n" + Full("none.css") +
+                                                   "\r\n" + Full("none.png")});
 }
 
 // ---- failures ----
@@ -416,10 +413,15 @@ TEST_F(TViewTest, AnAnchorScrollsTheDocument) {
 
     // Within the page: from the bottom up to the anchor.
     view.SetPosition(view.Viewer->verticalScrollBar()->maximum());
+    const int bottom = view.Position();
     Click("к части");
     EXPECT_EQ(Shown(), "a.htm");
     EXPECT_GE(anchorTop(), 0);
     EXPECT_LT(anchorTop(), 40);
+    // The jump is a visit: back returns to where the page was.
+    EXPECT_EQ(HistoryFiles(), (std::vector<std::string>{"a.htm", "a.htm", "b.htm", "a.htm"}));
+    view.SetHistoryIndex(1);
+    EXPECT_EQ(view.Position(), bottom);
     EXPECT_EQ(Messages(), std::vector<std::string>{});
 }
 
@@ -561,6 +563,156 @@ TEST_F(TViewTest, TheSkinnedBarsFollowTheDocument) {
     EXPECT_EQ(view.Position(), 100);
     view.SetShowVertBar(false);
     EXPECT_FALSE(view.VertBar->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// Links as pages write them, to documents loose on disk and packed in the archive.
+class TLinkSpellingTest : public TViewTest {};
+
+TEST_F(TLinkSpellingTest, LinksOfEverySpellingReachTheirDocument) {
+    struct TCase {
+        std::string Href;  // UTF-8
+        const char* Shown; // UTF-8, lower case
+    };
+    const std::vector<TCase> cases = {
+        {"sub/b.htm", "sub\\b.htm"},        {"sub\\b.htm", "sub\\b.htm"},
+        {"SUB/B.HTM", "sub\\b.htm"},        {"./sub/b.htm", "sub\\b.htm"},
+        {"sub/./b.htm", "sub\\b.htm"},      {"sub/b.htm#x", "sub\\b.htm"},
+        {"sub/b.htm?from=a", "sub\\b.htm"}, {"Статья 1.htm", "статья 1.htm"},
+        {"Статья%201.htm", "статья 1.htm"}, {"sub/../Статья 1.htm", "статья 1.htm"},
+    };
+    const std::map<std::string, std::string> files = {
+        {"sub\\b.htm", Page("Б", "<p>документ Б</p>")},
+        {W("статья 1.htm"), Page("С", "<p>документ С</p>")},
+    };
+    std::string links;
+    for (size_t i = 0; i < cases.size(); ++i)
+        links += "<p><a href=\"" + cases[i].Href + "\">ссылка" + std::to_string(i) + "</a></p>";
+    for (const bool packed : {false, true}) {
+        SCOPED_TRACE(packed ? "archive" : "disk");
+        TTempDir disc;
+        SetProgramFolderOverride(disc.Folder());
+        disc.Write("a.htm", Page("А", links));
+        if (packed) {
+            std::vector<TArchiveItem> items;
+            for (const auto& [name, bytes] : files)
+                items.push_back({name, bytes, 0});
+            disc.Write("interface.dat", BuildArchive(items));
+            ASSERT_TRUE(OpenArchive("interface.dat"));
+        } else {
+            CloseArchive();
+            for (const auto& [name, bytes] : files) {
+                std::string host = cp1251::ToUtf8(name);
+                for (char& c : host)
+                    if (c == '\\')
+                        c = '/';
+                disc.Write(host, bytes);
+            }
+        }
+        TSkHtml& view = MakeView();
+        for (size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE(cases[i].Href);
+            view.LoadFile("a.htm");
+            Click("ссылка" + std::to_string(i));
+            EXPECT_EQ(
+                cp1251::ToUtf8(cp1251::Lower(StripBasePath(view.CurrentFile(), disc.Folder()))),
+                cases[i].Shown);
+            EXPECT_NE(Text().find(W("документ")), std::string::npos);
+        }
+        EXPECT_EQ(Messages(), std::vector<std::string>{});
+        Dialogs.Clear();
+        View.reset();
+        CloseArchive();
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TViewTest, OtherLinksOpenOnlyWhatIsSafe) {
+    File("notes.txt", "text");
+    File("run.sh", "#!/bin/sh\n");
+    File("a.htm", Page("А", ""));
+    TSkHtml& view = MakeView();
+    view.LoadFile("a.htm");
+    struct TCase {
+        const char* Link;
+        const char* Opened;  // the shell's file; empty when refused
+        const char* Message; // UTF-8; empty for none
+    } cases[] = {
+        {"http://example.com/a.htm", "http://example.com/a.htm", ""},
+        {"mailto:reader@example.com", "mailto:reader@example.com", ""},
+        {"notes.txt", "notes.txt", ""},
+        {"run.sh", "", "Ссылка не открыта: документ не может запускать программы: run.sh"},
+        {"missing.txt", "", "Ссылка не открыта: файл не найден: missing.txt"},
+        {"javascript:alert(1)", "",
+         "Ссылка не открыта: адреса такого вида не открываются: javascript:alert(1)"},
+        {"/etc/hostname", "", "Ссылка не открыта: файл вне папки программы: /etc/hostname"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Link);
+        ShellLog.Opened.clear();
+        Dialogs.Clear();
+        view.LinkClick(c.Link);
+        if (*c.Opened) {
+            ASSERT_EQ(ShellLog.Opened.size(), 1u);
+            const std::string file = ShellLog.Opened[0].File;
+            EXPECT_EQ(StripBasePath(file, Dir.Folder()), c.Opened);
+            EXPECT_EQ(ShellLog.Opened[0].Verb, "open");
+        } else {
+            EXPECT_TRUE(ShellLog.Opened.empty());
+        }
+        EXPECT_EQ(Messages(),
+                  *c.Message ? std::vector<std::string>{c.Message} : std::vector<std::string>{});
+        EXPECT_EQ(Shown(), "a.htm");
+    }
+}
+
+TEST_F(TViewTest, DraggingScrollsByATenthOfTheDistanceFromTheStart) {
+    File("a.htm", Page("А", LongBody("a")));
+    TSkHtml& view = MakeView();
+    view.LoadFile("a.htm");
+    view.SetPosition(100);
+    view.SetMoveCursor(true);
+    QWidget* area = view.Viewer->viewport();
+    QTest::mousePress(area, Qt::LeftButton, {}, QPoint(100, 200));
+    QTest::mouseMove(area, QPoint(100, 100));
+    EXPECT_EQ(view.Position(), 110);
+    QTest::mouseMove(area, QPoint(100, 0)); // the start stays: twice as far, twice as fast
+    EXPECT_EQ(view.Position(), 130);
+    QTest::mouseMove(area, QPoint(100, 195)); // under ten pixels: no step
+    EXPECT_EQ(view.Position(), 130);
+    QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(100, 195));
+    QTest::mouseMove(area, QPoint(100, 0));
+    EXPECT_EQ(view.Position(), 130);
+    EXPECT_FALSE(view.Viewer->textInteractionFlags() & Qt::TextSelectableByMouse);
+    view.SetMoveCursor(false);
+    EXPECT_TRUE(view.Viewer->textInteractionFlags() & Qt::TextSelectableByMouse);
+}
+
+TEST_F(TViewTest, AltEOpensTheShownDocumentForEditing) {
+    TMemorySettings store;
+    TSettingsGuard settings(&store);
+    File("a.htm", Page("А", "<p>a</p>"));
+    TSkHtml& view = MakeView();
+    view.LoadFile("a.htm");
+    QTest::keyClick(view.Viewer, Qt::Key_E, Qt::AltModifier);
+    ASSERT_EQ(ShellLog.Opened.size(), 1u);
+    EXPECT_EQ(ShellLog.Opened[0].File, view.CurrentFile());
+    EXPECT_EQ(ShellLog.Opened[0].Verb, "edit");
+    store.WriteString("\\Software\\Tavrel\\Marovind", "EditHtml", "/usr/bin/editor");
+    QTest::keyClick(view.Viewer, Qt::Key_E, Qt::AltModifier);
+    ASSERT_EQ(ShellLog.Opened.size(), 2u);
+    EXPECT_EQ(ShellLog.Opened[1].File, "/usr/bin/editor");
+    EXPECT_EQ(ShellLog.Opened[1].Parameters, view.CurrentFile());
+    EXPECT_EQ(ShellLog.Opened[1].Verb, "open");
+    QTest::keyClick(view.Viewer, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(view.Viewer, Qt::Key_E);
+    EXPECT_EQ(ShellLog.Opened.size(), 2u);
 }
 
 } // namespace
