@@ -4,6 +4,7 @@
 #include "SkinControl/SkPopMenu.h"
 #include "SkinControl/SkTree.h"
 #include "app/SkForm.h"
+#include "archive/Archive.h"
 #include "engine/SkHelpers.h"
 #include "platform/Controls.h"
 #include "platform/ConvertError.h"
@@ -126,7 +127,10 @@ bool RunHtmlAction(TSkStract& e, const std::string& name, const std::string& p1,
             view->SelectAll();
     } else if (name == "html_load") {
         if (TSkHtml* view = e.GetHtml(p1)) {
-            view->FollowDocument(p2);
+            // A document the view cannot show leaves the tree where it is, in step with the
+            // page that stays.
+            if (PackFileExists(TextBefore(p2, "#")))
+                view->FollowDocument(p2);
             view->LoadFile(p2);
         }
     } else if (name == "html_go_top") {

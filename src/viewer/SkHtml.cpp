@@ -794,9 +794,11 @@ void TSkHtml::HistoryChanged() {
     SyncBars();
 }
 
-void TSkHtml::FollowDocument(const std::string& name) {
+void TSkHtml::FollowDocument(const std::string& link) {
     if (!LinkedTreeEx && !LinkedTree)
         return;
+    // A tree names documents, never their anchors.
+    const std::string name = TextBefore(link, "#");
     // The tree names documents relative to the program folder; a name relative to the shown
     // document is tried there when the program folder has no such file.
     std::string full = ExpandPath(name, ProgramDir());

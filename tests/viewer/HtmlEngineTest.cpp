@@ -105,6 +105,25 @@ TEST(HtmlEngineTest, HistoryAndTopActionsThroughTheDispatcher) {
     EXPECT_EQ(w.Messages(), TMessages{});
 }
 
+TEST(HtmlEngineTest, LoadingByActionKeepsTreeAndViewInStep) {
+    THtmlWindow w;
+    auto* view = w.Find<TSkHtml>("html");
+    auto* tree = w.Find<TSkTree>("t");
+    ASSERT_NE(view, nullptr);
+    auto shown = [&] { return StripBasePath(view->CurrentFile(), w.Dir.Folder()); };
+    // An anchor is no part of the document's name in the tree.
+    w.Run("html_load*html*b.htm#part");
+    EXPECT_EQ(shown(), "b.htm");
+    EXPECT_EQ(tree->SelectedDocument(), "b.htm");
+    // A document that is not there: the view says so and keeps its page, the tree its node.
+    w.Run("html_load*html*gone.htm");
+    EXPECT_EQ(w.Messages(), TMessages{"Команда html_load*html*gone.htm не выполнена: "
+                                      "Не найден файл (HtmlView): gone.htm"});
+    EXPECT_EQ(shown(), "b.htm");
+    EXPECT_EQ(tree->SelectedDocument(), "b.htm");
+    EXPECT_EQ(view->History().size(), 2u);
+}
+
 TEST(HtmlEngineTest, LinksOfADocumentReachTheDispatcherAndTheTree) {
     THtmlWindow w;
     auto* view = w.Find<TSkHtml>("html");
