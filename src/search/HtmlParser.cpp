@@ -6,6 +6,13 @@
 #include <emmintrin.h>
 #endif
 
+// The per-token steps run inline in Parse's loop: tokens are short, calls would cost as much.
+#if defined(__GNUC__)
+#define CHITALKA_HOT_INLINE __attribute__((always_inline)) inline
+#else
+#define CHITALKA_HOT_INLINE inline
+#endif
+
 namespace {
 
 constexpr std::array<std::string_view, 256> MakeEntityNames() {
@@ -385,6 +392,15 @@ void TLegHtmlParser::SetContent(const std::vector<std::string>& lines) {
 }
 
 void TLegHtmlParser::LoadContent(std::string_view bytes) {
+    const bool aliased = bytes.data() >= Text.data() && bytes.data() <= Text.data() + Text.size();
+    if (!Parsing && !aliased) {
+        // The usual case in one pass: the bytes checked, copied and mapped together.
+        Text.resize(bytes.size());
+        Mapped = ScanText(bytes.data(), bytes.size(), Text.data());
+        HasWorking = false;
+        if (Mapped)
+            return;
+    }
     // The text being parsed stays put until the parse returns: the events' views point into it.
     std::string& target = Parsing ? Pending : Text;
     JoinLines(bytes, target);
@@ -393,10 +409,17 @@ void TLegHtmlParser::LoadContent(std::string_view bytes) {
         Stopped = true;
     } else {
         HasWorking = false;
+        Mapped = false;
     }
 }
 
 void TLegHtmlParser::SwapContent(std::string& bytes) {
+    if (!Parsing && ScanText(bytes.data(), bytes.size(), nullptr)) {
+        Text.swap(bytes);
+        HasWorking = false;
+        Mapped = true;
+        return;
+    }
     if (!AllLinesEndCrLf(bytes, true)) {
         if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
             bytes.resize(static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
@@ -412,6 +435,7 @@ void TLegHtmlParser::SwapContent(std::string& bytes) {
         Stopped = true;
     } else {
         HasWorking = false;
+        Mapped = false;
     }
 }
 
@@ -423,6 +447,7 @@ void TLegHtmlParser::ReplaceContent(std::string&& text) {
     } else {
         Text = std::move(text);
         HasWorking = false;
+        Mapped = false;
     }
 }
 
@@ -442,7 +467,10 @@ void TLegHtmlParser::Parse() {
     StepCount = 0;
     ++Serial;
     Raw.reserve(16);
-    MapSpecials();
+    if (HasWorking && !Mapped) { // the maps are Text's, mapped once for every parse of it
+        MapSpecials();
+        Mapped = true;
+    }
     size_t pos = 0;
     while (pos < N && !Stopped) {
         if (!Attributes.Items.empty())
@@ -467,7 +495,75 @@ void TLegHtmlParser::Parse() {
         Text.swap(Pending);
         HasPending = false;
         HasWorking = false;
+        Mapped = false;
     }
+}
+
+bool TLegHtmlParser::ScanText(const char* bytes, size_t n, char* copy) {
+    if (n == 0)
+        return true;
+    if (n < 2 || bytes[n - 2] != '\r' || bytes[n - 1] != '\n')
+        return false;
+    const size_t words = (n + 63) / 64;
+    LessBits.resize(words);
+    AngleBits.resize(words);
+    AmpBits.resize(words);
+    size_t i = 0;
+    size_t w = 0;
+    // An LF exactly where the byte before is a CR, and no NUL; the text ends with CR LF, so its
+    // last CR has its LF.
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    const __m128i less = _mm_set1_epi8('<');
+    const __m128i greater = _mm_set1_epi8('>');
+    const __m128i amp = _mm_set1_epi8('&');
+    __m128i bad = _mm_setzero_si128();
+    for (; i + 64 <= n; i += 64, ++w) {
+        uint64_t l = 0;
+        uint64_t g = 0;
+        uint64_t a = 0;
+        for (unsigned k = 0; k < 4; ++k) {
+            const size_t at = i + 16 * k;
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+            const __m128i before =
+                at == 0 ? _mm_slli_si128(here, 1)
+                        : _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at - 1));
+            bad = _mm_or_si128(bad,
+                               _mm_xor_si128(_mm_cmpeq_epi8(here, lf), _mm_cmpeq_epi8(before, cr)));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(here, nul));
+            if (copy)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + at), here);
+            const __m128i isLess = _mm_cmpeq_epi8(here, less);
+            const auto shift = 16 * k;
+            l |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(isLess))) << shift;
+            g |= static_cast<uint64_t>(static_cast<unsigned>(
+                     _mm_movemask_epi8(_mm_or_si128(isLess, _mm_cmpeq_epi8(here, greater)))))
+                 << shift;
+            a |= static_cast<uint64_t>(
+                     static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, amp))))
+                 << shift;
+        }
+        LessBits[w] = l;
+        AngleBits[w] = g;
+        AmpBits[w] = a;
+    }
+    if (_mm_movemask_epi8(bad) != 0)
+        return false;
+#endif
+    for (; i < n; i += 64, ++w) { // the last, partial block; every block without SSE2
+        const size_t m = n - i < 64 ? n - i : 64;
+        for (size_t j = i; j < i + m; ++j)
+            if ((bytes[j] == '\n') != (j > 0 && bytes[j - 1] == '\r') || bytes[j] == '\0')
+                return false;
+        if (copy)
+            std::memcpy(copy + i, bytes + i, m);
+        LessBits[w] = MaskTail(bytes + i, m, '<');
+        AngleBits[w] = LessBits[w] | MaskTail(bytes + i, m, '>');
+        AmpBits[w] = MaskTail(bytes + i, m, '&');
+    }
+    return true;
 }
 
 void TLegHtmlParser::MapSpecials() {
@@ -510,7 +606,7 @@ void TLegHtmlParser::MapSpecials() {
     }
 }
 
-size_t TLegHtmlParser::ReadToken(size_t s) {
+CHITALKA_HOT_INLINE size_t TLegHtmlParser::ReadToken(size_t s) {
     if (Mode == TMode::Script)
         return ReadScript(s);
     if (T[s] != '<')
@@ -522,7 +618,7 @@ size_t TLegHtmlParser::ReadToken(size_t s) {
     return ReadMarkup(s);
 }
 
-size_t TLegHtmlParser::ReadPlainTag(size_t s) {
+CHITALKA_HOT_INLINE size_t TLegHtmlParser::ReadPlainTag(size_t s) {
     // Most tags are a bare name and a ">": nothing in them to decode or to check, no attribute.
     // Anything else is left to ReadMarkup (0).
     size_t p = s + 1;
@@ -539,7 +635,7 @@ size_t TLegHtmlParser::ReadPlainTag(size_t s) {
     return StepPastClose(p);
 }
 
-size_t TLegHtmlParser::ReadText(size_t s) {
+CHITALKA_HOT_INLINE size_t TLegHtmlParser::ReadText(size_t s) {
     const char* const begin = T + s;
     const size_t first = FirstBit(AngleBits, s, N);
     if (first < N && T[first] == '>') {

@@ -147,9 +147,13 @@ private:
     void RaiseTag(size_t nameBegin, size_t nameEnd, bool decode);
     void ReplaceContent(std::string&& text);
     void MapSpecials();
+    // Maps bytes (copied to copy unless it is null) and tells whether they are already a joined
+    // text: lines ended by CR LF, no NUL. The maps are of no use when it is false.
+    bool ScanText(const char* bytes, size_t n, char* copy);
 
     std::string Text; // Content's text; the working text is this while HasWorking is set
     bool HasWorking = false;
+    bool Mapped = false; // the maps below are Text's
     // Content set by a handler during a parse; it replaces Text when the parse returns.
     std::string Pending;
     bool HasPending = false;

@@ -9,6 +9,13 @@
 #include <emmintrin.h>
 #endif
 
+// The rule's check of a run runs inline in the parser's handler: it is called once per run.
+#if defined(__GNUC__)
+#define CHITALKA_HOT_INLINE __attribute__((always_inline)) inline
+#else
+#define CHITALKA_HOT_INLINE inline
+#endif
+
 namespace {
 
 // The bytes whose lower case is c, c itself first.
@@ -58,6 +65,23 @@ inline size_t FirstBit(const std::vector<uint64_t>& bits, size_t from, size_t to
 void TSearchMatcher::SetSearchText(std::string_view searchText) {
     Find = cp1251::Lower(searchText);
     MappedParser = nullptr; // the maps depend on the search text
+    Makes.fill(false);
+    for (const char c : Find)
+        Makes[static_cast<unsigned char>(c)] = true;
+    // The first two bytes of every reference that makes one of them: "#" and any byte, for the
+    // numbers, and those of the names.
+    Leads.fill(0);
+    const auto lead = [this](unsigned char a, unsigned char b) {
+        const size_t i = a * 256u + b;
+        Leads[i >> 6] |= uint64_t(1) << (i & 63);
+    };
+    for (int b = 0; b < 256; ++b)
+        lead('#', static_cast<unsigned char>(b));
+    for (size_t code = 0; code < 256; ++code) {
+        const std::string_view name = EntityNames[code];
+        if (name.size() >= 2 && Makes[cp1251::kLower[code]])
+            lead(static_cast<unsigned char>(name[0]), static_cast<unsigned char>(name[1]));
+    }
     if (Find.empty())
         return;
     BytesFoldingTo(static_cast<unsigned char>(Find.front()), FirstBytes);
@@ -90,7 +114,7 @@ bool TSearchMatcher::Text(std::string_view token) {
     return Matched;
 }
 
-void TSearchMatcher::RawTag(std::string_view tag) {
+CHITALKA_HOT_INLINE void TSearchMatcher::RawTag(std::string_view tag) {
     if (!FindByte(tag.data(), tag.data() + tag.size(), '&')) {
         Tag(tag);
         return;
@@ -123,6 +147,8 @@ bool TSearchMatcher::ReferenceMayStart(const char* begin, const char* amp, const
     if (code < 0)
         return false;
     const unsigned char made = cp1251::kLower[code];
+    if (!Makes[made])
+        return false;
     const auto* lower = reinterpret_cast<const unsigned char*>(Find.data());
     const auto before = static_cast<size_t>(amp - begin);
     for (size_t m = 0; m < Find.size() && m <= before; ++m) {
@@ -172,28 +198,54 @@ bool TSearchMatcher::MayHoldDecoded(std::string_view run) const {
     return false;
 }
 
-void TSearchMatcher::MapText(std::string_view text) {
+void TSearchMatcher::MapText(std::string_view text, const std::vector<uint64_t>& amps) {
     const char* const t = text.data();
     const size_t n = text.size();
     const size_t k = Find.size();
     const size_t words = (n + 63) / 64;
     StartBits.assign(words, 0);
+    MakingBits.assign(words, 0);
+    // A reference is read as the run it stands in reads it: its name ends at the first ";" or
+    // "&" after it. A run ends before a "<", and what it loses at its end (bytes up to 32) holds
+    // neither, so a "<" first means no reference.
+    for (size_t w = 0; w < words && w < amps.size(); ++w) {
+        for (uint64_t m = amps[w]; m != 0; m &= m - 1) {
+            const size_t at = (w << 6) + static_cast<size_t>(__builtin_ctzll(m));
+            if (at + 2 >= n || !MakingLead(t[at + 1], t[at + 2]))
+                continue; // no reference that begins so makes a byte of the search text
+            size_t stop = at + 1;
+            while (stop < n && t[stop] != ';' && t[stop] != '&' && t[stop] != '<')
+                ++stop;
+            if (stop == n || t[stop] != ';')
+                continue;
+            const int code = ReferenceByte(std::string_view(t + at + 1, stop - at - 1));
+            if (code >= 0 && Makes[cp1251::kLower[code]])
+                MakingBits[w] |= uint64_t(1) << (at & 63);
+        }
+    }
     size_t i = 0;
 #if defined(__SSE2__)
     const __m128i first0 = _mm_set1_epi8(static_cast<char>(FirstBytes[0]));
     const __m128i first1 = _mm_set1_epi8(static_cast<char>(FirstBytes[1]));
     const __m128i last0 = _mm_set1_epi8(static_cast<char>(LastBytes[0]));
     const __m128i last1 = _mm_set1_epi8(static_cast<char>(LastBytes[1]));
-    // Sixteen places at a time while the search text's last byte at the last of them lies in the
-    // text; the places after that are done one by one.
-    for (; i + k - 1 + 16 <= n; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + k - 1));
-        const __m128i firstHit = _mm_or_si128(_mm_cmpeq_epi8(a, first0), _mm_cmpeq_epi8(a, first1));
-        const __m128i lastHit = _mm_or_si128(_mm_cmpeq_epi8(b, last0), _mm_cmpeq_epi8(b, last1));
-        const auto start = static_cast<uint64_t>(
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(firstHit, lastHit))));
-        StartBits[i >> 6] |= start << (i & 63);
+    // Sixty-four places at a time while the search text's last byte at the last of them lies in
+    // the text; the places after that are done one by one.
+    for (; i + k - 1 + 64 <= n; i += 64) {
+        uint64_t word = 0;
+        for (unsigned q = 0; q < 4; ++q) {
+            const char* const at = t + i + 16 * q;
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + k - 1));
+            const __m128i firstHit =
+                _mm_or_si128(_mm_cmpeq_epi8(a, first0), _mm_cmpeq_epi8(a, first1));
+            const __m128i lastHit =
+                _mm_or_si128(_mm_cmpeq_epi8(b, last0), _mm_cmpeq_epi8(b, last1));
+            word |= static_cast<uint64_t>(
+                        static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(firstHit, lastHit))))
+                    << (16 * q);
+        }
+        StartBits[i >> 6] = word;
     }
 #endif
     const auto fits = [](unsigned char c, const unsigned char(&bytes)[2]) {
@@ -205,7 +257,8 @@ void TSearchMatcher::MapText(std::string_view text) {
             StartBits[i >> 6] |= uint64_t(1) << (i & 63);
 }
 
-bool TSearchMatcher::MappedText(const TLegHtmlParser& parser, std::string_view run) {
+CHITALKA_HOT_INLINE bool TSearchMatcher::MappedText(const TLegHtmlParser& parser,
+                                                    std::string_view run) {
     if (InTitleElement || run.size() < Find.size() || Find.empty())
         return false;
     const std::string_view text = parser.WorkingText();
@@ -213,7 +266,7 @@ bool TSearchMatcher::MappedText(const TLegHtmlParser& parser, std::string_view r
         return RawText(run); // not a view into the working text
     if (MappedParser != &parser || MappedSerial != parser.ParseSerial() ||
         MappedBegin != text.data() || MappedSize != text.size()) {
-        MapText(text);
+        MapText(text, parser.AmpersandMap());
         MappedParser = &parser;
         MappedSerial = parser.ParseSerial();
         MappedBegin = text.data();
@@ -237,28 +290,15 @@ bool TSearchMatcher::MappedText(const TLegHtmlParser& parser, std::string_view r
     }
     if (firstAmp == to)
         return false;
-    // With references: as MayHoldDecoded, the "&" taken from the map.
+    // With references: as MayHoldDecoded, for the references mapped as making a byte of the
+    // search text.
     const char* const begin = run.data();
     const char* const end = begin + run.size();
-    for (size_t at = firstAmp; at < to && !may;) {
+    for (size_t at = FirstBit(MakingBits, from, to); at < to && !may;
+         at = FirstBit(MakingBits, at + 1, to)) {
         const char* const amp = text.data() + at;
-        const char* stop = amp + 1;
-        const char* const near = end - amp > 12 ? amp + 12 : end;
-        while (stop < near && *stop != ';' && *stop != '&')
-            ++stop;
-        if (stop == near) {
-            const char* semi = FindByte(near, end, ';');
-            if (!semi)
-                break; // no reference from here on
-            const char* next = FindByte(near, semi, '&');
-            stop = next ? next : semi;
-        }
-        if (*stop == '&') {
-            at = static_cast<size_t>(stop - text.data());
-            continue;
-        }
-        may = ReferenceMayStart(begin, amp, stop);
-        at = FirstBit(amps, static_cast<size_t>(stop - text.data()) + 1, to);
+        const char* const semi = FindByte(amp + 1, end, ';');
+        may = semi && ReferenceMayStart(begin, amp, semi);
     }
     if (!may)
         return false;

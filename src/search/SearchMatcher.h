@@ -6,6 +6,7 @@
 
 #include "search/HtmlParser.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -67,7 +68,7 @@ private:
     // text may begin as written are mapped once per parse and the parser maps the "&", so that a
     // run that holds neither costs two looks at the maps.
     bool MappedText(const TLegHtmlParser& parser, std::string_view run);
-    void MapText(std::string_view text);
+    void MapText(std::string_view text, const std::vector<uint64_t>& amps);
     // Whether a reference in run at amp decodes to a byte of the search text that follows the
     // search text's bytes before it; stop is the reference's ";".
     bool ReferenceMayStart(const char* begin, const char* amp, const char* stop) const;
@@ -79,7 +80,14 @@ private:
     uint64_t MappedSerial = 0;
     const char* MappedBegin = nullptr;
     size_t MappedSize = 0;
-    std::vector<uint64_t> StartBits; // bit i: the search text's first and last bytes fit at i
+    std::vector<uint64_t> StartBits;    // bit i: the search text's first and last bytes fit at i
+    std::vector<uint64_t> MakingBits;   // bit i: a reference at i makes a byte of the search text
+    std::array<bool, 256> Makes{};      // the bytes of the search text
+    std::array<uint64_t, 1024> Leads{}; // bit 256 a + b: a reference "&ab..." may make one of them
+    bool MakingLead(char a, char b) const {
+        const size_t i = static_cast<unsigned char>(a) * 256u + static_cast<unsigned char>(b);
+        return (Leads[i >> 6] >> (i & 63)) & 1;
+    }
     // The bytes that lower-case to the search text's first and last bytes (at most two each in
     // Windows-1251; one repeated when there is only one).
     unsigned char FirstBytes[2] = {0, 0};

@@ -807,3 +807,20 @@ TEST(HtmlParser, ReferenceByte) {
     for (const auto& [name, code] : cases)
         EXPECT_EQ(ReferenceByte(name), code) << name;
 }
+
+// The maps of "<", ">" and "&" belong to the text they were made for: a parse that EndParser
+// keeps from taking a new text does not make them the new text's.
+TEST(HtmlParser, NewTextAfterAnEmptyParseIsMappedAnew) {
+    TLegHtmlParser parser;
+    TRecorder recorder(parser);
+    parser.LoadContent("<p>a</p>\r\n");
+    parser.Parse();
+    parser.EndParser = true;
+    parser.LoadContent("xy<i>z&amp;");
+    parser.Parse();
+    EXPECT_TRUE(recorder.Events == (TEvents{"Tag|p", "Text|a", "Tag|/p"}));
+    parser.EndParser = false;
+    recorder.Events.clear();
+    parser.Parse();
+    EXPECT_EQ(recorder.Events, (TEvents{"Text|xy", "Tag|i", "Text|z&"}));
+}
